@@ -1,0 +1,44 @@
+# Starts and stops a private Xvfb display with openbox for tests and benchmarks (source this).
+# Screen 0 spans two monitors of different sizes (1920x1080 and 1280x1024, side by side).
+xserver_pids=()
+
+xserver_free_display() {
+  local n=90
+  while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
+  echo "$n"
+}
+
+xserver_start() {
+  local n
+  n=$(xserver_free_display)
+  export DISPLAY=":${n}"
+  export XAUTHORITY
+  XAUTHORITY=$(mktemp /tmp/quillet-xauth.XXXXXX)
+  xauth -f "$XAUTHORITY" add "$DISPLAY" . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')" >/dev/null 2>&1
+  Xvfb "$DISPLAY" -screen 0 3200x1080x24 +extension RANDR +extension MIT-SHM -nolisten tcp \
+    -auth "$XAUTHORITY" >/tmp/quillet-xvfb-${n}.log 2>&1 &
+  xserver_pids+=($!)
+  local i
+  for i in $(seq 1 100); do
+    if xdpyinfo_ok; then break; fi
+    sleep 0.05
+  done
+  # Two monitors of different sizes on the one screen.
+  xrandr --setmonitor QUILLET-A 1920/508x1080/286+0+0 none >/dev/null 2>&1 || true
+  xrandr --setmonitor QUILLET-B 1280/338x1024/270+1920+0 none >/dev/null 2>&1 || true
+  openbox --sm-disable >/tmp/quillet-openbox-${n}.log 2>&1 &
+  xserver_pids+=($!)
+  sleep 0.3
+}
+
+xdpyinfo_ok() {
+  xrandr -q >/dev/null 2>&1
+}
+
+xserver_stop() {
+  local p
+  for p in "${xserver_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${xserver_pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  xserver_pids=()
+  [ -n "${XAUTHORITY:-}" ] && rm -f "$XAUTHORITY"
+}

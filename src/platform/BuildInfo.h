@@ -1,0 +1,21 @@
+#pragma once
+#include <QString>
+
+// Facts about this build, fixed when it was configured. The keys are the ones the rest of the
+// application asks for ("SUFeedURL", "SUPublicEDKey", "QLCommit", "QLBuildDate", "QLReportURL",
+// "QLContactURL", "QLStatsURL", "CFBundleShortVersionString", "CFBundleVersion").
+namespace BuildInfo {
+QString version();   // e.g. "1.10"
+QString build();     // build number
+QString buildDate(); // yyyy-MM-dd
+QString commit();
+QString feedUrl();     // empty in a development build
+QString publicEdKey(); // base64 Ed25519 key that signs update downloads
+QString reportUrl();
+QString contactUrl();
+QString statsUrl();
+// Looks a value up by its key; empty when the key is unknown or the value was not set.
+QString value(const QString &key);
+// Tests replace single values; an empty text removes the override.
+void overrideValue(const QString &key, const QString &value);
+} // namespace BuildInfo

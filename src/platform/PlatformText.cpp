@@ -1,0 +1,82 @@
+#include "PlatformText.h"
+
+#include <QRegularExpression>
+
+namespace PlatformText {
+namespace {
+const QChar controlGlyph(0x2303); // ⌃ (the Super key here)
+const QChar optionGlyph(0x2325);  // ⌥
+const QChar shiftGlyph(0x21E7);   // ⇧
+const QChar commandGlyph(0x2318); // ⌘
+const QChar returnGlyph(0x21A9);  // ↩
+
+bool isModifierGlyph(QChar c)
+{
+    return c == controlGlyph || c == optionGlyph || c == shiftGlyph || c == commandGlyph;
+}
+
+QString keyName(const QString &key)
+{
+    QString out = key;
+    out.replace(returnGlyph, QStringLiteral("Return"));
+    return out;
+}
+} // namespace
+
+QString keys(const QString &glyphs)
+{
+    bool ctrl = false, alt = false, shift = false, super = false;
+    int i = 0;
+    while (i < glyphs.size() && isModifierGlyph(glyphs.at(i))) {
+        const QChar c = glyphs.at(i);
+        ctrl |= c == commandGlyph;
+        alt |= c == optionGlyph;
+        shift |= c == shiftGlyph;
+        super |= c == controlGlyph;
+        ++i;
+    }
+    QString out;
+    if (ctrl)
+        out += QStringLiteral("Ctrl+");
+    if (alt)
+        out += QStringLiteral("Alt+");
+    if (shift)
+        out += QStringLiteral("Shift+");
+    if (super)
+        out += QStringLiteral("Super+");
+    return out + keyName(glyphs.mid(i));
+}
+
+QString words(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 16);
+    // Key runs: modifier glyphs followed by one key character (or ↩ alone).
+    for (int i = 0; i < text.size();) {
+        if (isModifierGlyph(text.at(i))) {
+            int j = i;
+            while (j < text.size() && isModifierGlyph(text.at(j)))
+                ++j;
+            if (j < text.size() && !text.at(j).isSpace())
+                ++j;
+            out += keys(text.mid(i, j - i));
+            i = j;
+        } else if (text.at(i) == returnGlyph) {
+            out += QStringLiteral("Return");
+            ++i;
+        } else {
+            out += text.at(i);
+            ++i;
+        }
+    }
+    static const QRegularExpression sentenceStartMacOS(QStringLiteral("(^|[.!?]\\s+)macOS\\b"));
+    out.replace(sentenceStartMacOS, QStringLiteral("\\1The system"));
+    out.replace(QStringLiteral("macOS"), QStringLiteral("the system"));
+    out.replace(QStringLiteral("Finder"), QStringLiteral("the file manager"));
+    static const QRegularExpression dock(QStringLiteral("\\bDock\\b"));
+    out.replace(dock, QStringLiteral("taskbar"));
+    out.replace(QStringLiteral("menu bar"), QStringLiteral("tray"));
+    return out;
+}
+
+} // namespace PlatformText
