@@ -124,9 +124,10 @@ void appendCaptureLog(const QString &text)
     QDir().mkpath(ActivityLog::folder());
     const QByteArray line = (timeStamp(false) + QLatin1Char(' ') + text + QLatin1Char('\n')).toUtf8();
     // Open for appending, creating the file when it is missing; any other failure drops the line
-    // instead of replacing what the file holds.
+    // instead of replacing what the file holds. Non-blocking, so that something odd in its place
+    // (a FIFO) never stalls the main thread.
     const QByteArray path = QFile::encodeName(ActivityLog::captureLogPath());
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0) {
         activityLog(QStringLiteral("capture: cannot open capture.log: %1")
                         .arg(QString::fromLocal8Bit(std::strerror(errno))));
