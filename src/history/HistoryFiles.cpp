@@ -1,0 +1,174 @@
+#include "HistoryFiles.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QUuid>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace HistoryFiles {
+namespace {
+bool failed(QString *error, int code)
+{
+    if (error)
+        *error = QString::fromLocal8Bit(std::strerror(code));
+    return false;
+}
+
+QByteArray native(const QString &path) { return QFile::encodeName(path); }
+
+const QStringList workKinds = {QStringLiteral("staging"), QStringLiteral("removing")};
+} // namespace
+
+bool writeSynced(const QString &path, const QByteArray &bytes, QString *error)
+{
+    const int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return failed(error, errno);
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int code = n < 0 ? errno : ENOSPC;
+            ::close(fd);
+            ::unlink(native(path).constData());
+            return failed(error, code);
+        }
+        data += n;
+        left -= n;
+    }
+    if (::fsync(fd) != 0) {
+        const int code = errno;
+        ::close(fd);
+        ::unlink(native(path).constData());
+        return failed(error, code);
+    }
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(native(path).constData());
+        return failed(error, code);
+    }
+    return true;
+}
+
+bool replaceAtomically(const QString &path, const QByteArray &bytes, QString *error)
+{
+    const QFileInfo info(path);
+    const QString temp = info.dir().filePath(QLatin1Char('.') + info.fileName() + QLatin1String(".tmp-")
+                                             + QUuid::createUuid().toString(QUuid::Id128).left(8));
+    if (!writeSynced(temp, bytes, error))
+        return false;
+    if (!rename(temp, path, error)) {
+        ::unlink(native(temp).constData());
+        return false;
+    }
+    syncFolder(info.path());
+    return true;
+}
+
+bool linkOrCopy(const QString &from, const QString &to, QString *error)
+{
+    if (::link(native(from).constData(), native(to).constData()) == 0)
+        return true;
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = source.errorString();
+        return false;
+    }
+    return writeSynced(to, source.readAll(), error);
+}
+
+void syncFolder(const QString &path)
+{
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+bool exchange(const QString &a, const QString &b, bool *unsupported, QString *error)
+{
+    *unsupported = false;
+    if (::renameat2(AT_FDCWD, native(a).constData(), AT_FDCWD, native(b).constData(),
+                    RENAME_EXCHANGE)
+        == 0)
+        return true;
+    const int code = errno;
+    *unsupported = code == EINVAL || code == ENOSYS || code == EOPNOTSUPP;
+    return failed(error, code);
+}
+
+bool rename(const QString &from, const QString &to, QString *error)
+{
+    if (::rename(native(from).constData(), native(to).constData()) == 0)
+        return true;
+    return failed(error, errno);
+}
+
+bool removeTree(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink())
+        return QDir(path).removeRecursively();
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    return QFile::remove(path);
+}
+
+bool removeAtOnce(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString hidden = info.dir().filePath(workName(QStringLiteral("removing"), info.fileName()));
+    if (rename(path, hidden))
+        return removeTree(hidden);
+    return removeTree(path);
+}
+
+QString workName(const QString &kind, const QString &base)
+{
+    return QLatin1Char('.') + kind + QLatin1Char('-') + base + QLatin1Char('-')
+        + QUuid::createUuid().toString(QUuid::Id128).left(8);
+}
+
+void sweepWorkFolders(const QString &folder)
+{
+    const QDateTime stale = QDateTime::currentDateTimeUtc().addSecs(-60);
+    const QFileInfoList items =
+        QDir(folder).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QFileInfo &item : items) {
+        const QString name = item.fileName();
+        for (const QString &kind : workKinds) {
+            if (name.startsWith(QLatin1Char('.') + kind + QLatin1Char('-'))
+                && item.lastModified().toUTC() < stale)
+                removeTree(item.filePath());
+        }
+    }
+}
+
+QByteArray pngData(const QImage &picture)
+{
+    if (picture.isNull())
+        return QByteArray();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(picture))
+        return QByteArray();
+    return bytes;
+}
+
+} // namespace HistoryFiles

@@ -1,0 +1,34 @@
+#pragma once
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+// File operations the history is built from. Each returns false on failure and then, when given,
+// sets *error to the system's reason.
+namespace HistoryFiles {
+
+// Creates the file (it must not exist), writes the bytes and flushes them to the disk.
+bool writeSynced(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+// Writes the bytes to a temporary name beside path, then renames it into place.
+bool replaceAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+// A second name for an existing file (a copy where links are not possible).
+bool linkOrCopy(const QString &from, const QString &to, QString *error = nullptr);
+// Flushes a folder's list of names to the disk.
+void syncFolder(const QString &path);
+// Swaps two paths in one step. Sets *unsupported when the file system cannot do it.
+bool exchange(const QString &a, const QString &b, bool *unsupported, QString *error = nullptr);
+// Renames from to to; fails when to exists (unless it is an empty folder).
+bool rename(const QString &from, const QString &to, QString *error = nullptr);
+// Deletes a file, or a folder with everything in it (links are removed, never followed).
+bool removeTree(const QString &path);
+// Takes the path away at once by renaming it to a hidden name beside it, then deletes it; when
+// it cannot be renamed, deletes it where it is.
+bool removeAtOnce(const QString &path);
+// Hidden names of work folders: "." + kind + "-" + base + "-" + a random suffix.
+QString workName(const QString &kind, const QString &base);
+// Deletes work folders of earlier runs in the folder that are older than a minute.
+void sweepWorkFolders(const QString &folder);
+// The PNG form of a picture; empty when it cannot be encoded.
+QByteArray pngData(const QImage &picture);
+
+} // namespace HistoryFiles

@@ -1,0 +1,145 @@
+#include "Recents.h"
+#include "RecentsState.h"
+#include "document/Plane.h"
+
+#include <QImageReader>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Recents {
+using namespace detail;
+
+namespace {
+// Numbers read from disk that would divide by zero or turn into nonsense pixels make the shot
+// unreadable.
+bool usable(const Shot &shot, double scale)
+{
+    return std::isfinite(scale) && scale > 0 && Plane::isFinite(shot.origin)
+        && Plane::isFinite(shot.imageSize) && Plane::isFinite(shot.rect) && shot.rect.width() > 0
+        && shot.rect.height() > 0 && shot.imageSize.width() > 0 && shot.imageSize.height() > 0;
+}
+
+QImage readPicture(const QString &id, const QString &name)
+{
+    QImageReader reader(entryFolder(id) + QLatin1Char('/') + name);
+    QImage image = reader.read();
+    if (image.isNull()) {
+        reportOnce(QStringLiteral("picture:") + id + QLatin1Char('/') + name,
+                   QStringLiteral("entry %1: %2 is unreadable (%3)")
+                       .arg(id, name, reader.errorString()));
+        return image;
+    }
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                         : QImage::Format_RGB32);
+}
+
+bool newerFirst(const QDateTime &a, const QString &idA, const QDateTime &b, const QString &idB)
+{
+    return a != b ? a > b : idA > idB;
+}
+} // namespace
+
+std::optional<Loaded> load(const QString &id)
+{
+    const auto saved = readSaved(id);
+    if (!saved)
+        return std::nullopt;
+    Loaded loaded;
+    loaded.markup = saved->markup;
+    QList<Shot> shots;
+    for (qsizetype i = 0; i < saved->markup.shots.size(); ++i) {
+        const Shot &shot = saved->markup.shots.at(i);
+        const QString key = uuidText(shot.id);
+        QString file = QStringLiteral("shot-") + key + QStringLiteral(".png");
+        double scale = saved->pixelScale;
+        if (saved->scales) {
+            scale = saved->scales->value(key, saved->pixelScale);
+        } else if (i == 0) {
+            file = QStringLiteral("shot.png"); // older entries: one picture
+        } else {
+            continue;
+        }
+        if (!usable(shot, scale)) {
+            reportOnce(QStringLiteral("shot:") + id + key,
+                       QStringLiteral("entry %1: shot %2 has unusable sizes").arg(id, key));
+            continue;
+        }
+        const QImage image = readPicture(id, file);
+        if (image.isNull())
+            continue;
+        loaded.images.insert(shot.id, ShotImage{image, scale});
+        shots.append(shot);
+    }
+    if (shots.isEmpty()) {
+        reportOnce(QStringLiteral("empty:") + id,
+                   QStringLiteral("entry %1 has no shot that can be shown").arg(id));
+        return std::nullopt;
+    }
+    loaded.markup.shots = shots;
+    return loaded;
+}
+
+GroupLookup group(const QString &id)
+{
+    const auto saved = readSaved(id);
+    if (!saved || !saved->group)
+        return {std::nullopt, {id}};
+    struct Page {
+        QString id;
+        QDateTime created;
+        std::optional<qint64> order;
+    };
+    QList<Page> pages;
+    for (const Entry &entry : list()) {
+        const auto other = readSaved(entry.id);
+        if (other && other->group == saved->group)
+            pages.append({entry.id, other->created, other->order});
+    }
+    const bool allOrdered =
+        std::all_of(pages.cbegin(), pages.cend(), [](const Page &p) { return p.order.has_value(); });
+    std::sort(pages.begin(), pages.end(), [&](const Page &a, const Page &b) {
+        if (allOrdered && *a.order != *b.order)
+            return *a.order < *b.order;
+        return newerFirst(a.created, a.id, b.created, b.id);
+    });
+    GroupLookup result{saved->group, {}};
+    for (const Page &p : pages)
+        result.ids.append(p.id);
+    if (!result.ids.contains(id))
+        result.ids = QStringList{id};
+    return result;
+}
+
+std::optional<QDateTime> created(const QString &id)
+{
+    const auto date = savedCreated(id);
+    if (date)
+        cache(&State::createdCache, id, *date);
+    return date;
+}
+
+QList<std::pair<Entry, QDateTime>> datedEntries()
+{
+    QList<std::pair<Entry, QDateTime>> dated;
+    for (const Entry &entry : list())
+        dated.append({entry, created(entry.id).value_or(entry.date)});
+    std::sort(dated.begin(), dated.end(), [](const auto &a, const auto &b) {
+        return newerFirst(a.second, a.first.id, b.second, b.first.id);
+    });
+    return dated;
+}
+
+std::optional<QUuid> firstShotID(const QString &id)
+{
+    if (const auto first = cached(&State::firstShotCache, id))
+        return first;
+    const auto saved = readSaved(id);
+    if (!saved || saved->markup.shots.isEmpty())
+        return std::nullopt;
+    const QUuid first = saved->markup.shots.first().id;
+    cache(&State::firstShotCache, id, first);
+    return first;
+}
+
+} // namespace Recents

@@ -1,0 +1,116 @@
+#include "HistoryFiles.h"
+#include "Recents.h"
+#include "RecentsState.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+namespace Recents {
+using namespace detail;
+
+namespace {
+std::optional<QString> takeTrashed(const QString &id)
+{
+    State &s = state();
+    std::lock_guard guard(s.lock);
+    const auto it = s.trashed.constFind(id);
+    if (it == s.trashed.constEnd())
+        return std::nullopt;
+    const QString where = *it;
+    s.trashed.erase(it);
+    return where;
+}
+
+void remember(const QString &id, const QString &where)
+{
+    State &s = state();
+    std::lock_guard guard(s.lock);
+    if (where.isEmpty())
+        s.trashed.remove(id);
+    else
+        s.trashed.insert(id, where);
+}
+
+// A folder moved to the desktop Trash leaves a note in Trash/info; it goes when the folder
+// comes back.
+void forgetTrashInfo(const QString &where)
+{
+    const QFileInfo moved(where);
+    QDir trash(moved.path());
+    if (trash.dirName() != QLatin1String("files") || !trash.cdUp())
+        return;
+    QFile::remove(trash.filePath(QStringLiteral("info/") + moved.fileName()
+                                 + QStringLiteral(".trashinfo")));
+}
+
+bool movedToTrash(const QString &id, const QString &entryFolder)
+{
+    const QString over = folderOverride();
+    if (over.isEmpty()) {
+        QString where;
+        if (!QFile::moveToTrash(entryFolder, &where))
+            return false;
+        remember(id, where);
+        return true;
+    }
+    const QString trash = QFileInfo(over).dir().filePath(QStringLiteral("Trash"));
+    if (!QDir().mkpath(trash))
+        return false;
+    const QString where = trash + QLatin1Char('/') + id + QLatin1Char(' ')
+        + uuidText(QUuid::createUuid()).left(4);
+    if (!HistoryFiles::rename(entryFolder, where))
+        return false;
+    remember(id, where);
+    return true;
+}
+} // namespace
+
+void remove(const QString &id)
+{
+    if (!isEntryName(id))
+        return;
+    const QString entry = entryFolder(id);
+    queue().async([entry] { HistoryFiles::removeAtOnce(entry); });
+}
+
+void removeAll()
+{
+    queue().sync([] {
+        const QString history = folder();
+        if (QFileInfo::exists(history) && !HistoryFiles::removeAtOnce(history))
+            report(QStringLiteral("the history folder could not be deleted completely"));
+    });
+}
+
+void trash(const QString &id, const QString &entryFolder)
+{
+    // Only an entry folder of the history is ever moved or deleted here.
+    if (!isEntryName(id) || QDir::cleanPath(QFileInfo(entryFolder).absolutePath()) != QDir::cleanPath(QFileInfo(folder()).absoluteFilePath()))
+        return;
+    if (movedToTrash(id, entryFolder))
+        return;
+    if (!HistoryFiles::removeAtOnce(entryFolder))
+        report(QStringLiteral("entry %1 could neither be trashed nor deleted").arg(id));
+}
+
+void restore(const QString &id, const QString &entryFolder, std::function<void()> completion)
+{
+    const auto where = takeTrashed(id);
+    const QFileInfo target(entryFolder);
+    if (where && !target.exists() && !target.isSymLink()) {
+        QDir().mkpath(target.path());
+        if (HistoryFiles::rename(*where, entryFolder))
+            forgetTrashInfo(*where);
+    }
+    if (!completion)
+        return;
+    if (QCoreApplication *app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, std::move(completion), Qt::QueuedConnection);
+    else
+        completion();
+}
+
+} // namespace Recents
