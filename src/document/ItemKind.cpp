@@ -4,9 +4,9 @@ namespace {
 constexpr std::array<const char *, 4> kNames = {"arrow", "text", "box", "redaction"};
 }
 
-QString ItemKind::name() const
+QLatin1StringView ItemKind::name() const
 {
-    return QString::fromLatin1(kNames[m_value]);
+    return QLatin1StringView(kNames[m_value]);
 }
 
 std::optional<ItemKind> ItemKind::fromName(QStringView name)

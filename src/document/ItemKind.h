@@ -1,4 +1,5 @@
 #pragma once
+#include <QLatin1StringView>
 #include <QString>
 
 #include <array>
@@ -13,7 +14,7 @@ public:
     constexpr ItemKind(Value value = arrow) : m_value(value) { }
     constexpr operator Value() const { return m_value; }
 
-    QString name() const;
+    QLatin1StringView name() const;
     static std::optional<ItemKind> fromName(QStringView name);
     static constexpr std::array<Value, 4> all = {arrow, text, box, redaction};
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-Markup Markup::single(const QRectF &rect, QSizeF imageSize, double unit, const QList<Item> &items)
+Markup Markup::single(const QRectF &rect, QSizeF imageSize, double unit, const ItemList &items)
 {
     return Markup({Shot(QUuid::createUuid(), QPointF(0, 0), imageSize, rect)}, unit, items);
 }

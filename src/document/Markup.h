@@ -1,5 +1,6 @@
 #pragma once
 #include "Item.h"
+#include "ItemList.h"
 #include "Shot.h"
 
 #include <QList>
@@ -12,23 +13,23 @@
 // The document of one canvas page: the pictures placed on the plane, the marks drawn over them
 // and the base length every mark's size derives from.
 //
-// A plain value: copies share their lists until one of them changes, so copying a document for
-// the undo history is cheap and an edit copies only the list it changes. Lookups by id take the
+// A plain value: copies share their lists (and every item) until one of them changes, so copying
+// a document for the undo history is cheap and an edit copies only what it changes. Lookups by id take the
 // first match in list order. Every changing item operation ends by re-attaching comments to
 // their arrows (pinNotes).
 struct Markup {
     QList<Shot> shots; // drawing order: later on top
     double unit = 1; // base length of marks in canvas points
-    QList<Item> items; // drawing order: later on top
+    ItemList items; // drawing order: later on top
 
     Markup() = default;
-    Markup(const QList<Shot> &shots, double unit, const QList<Item> &items)
+    Markup(const QList<Shot> &shots, double unit, const ItemList &items)
         : shots(shots), unit(unit), items(items)
     {
     }
     // A document with exactly one new shot at origin (0, 0).
     static Markup single(const QRectF &rect, QSizeF imageSize, double unit,
-                         const QList<Item> &items = {});
+                         const ItemList &items = {});
 
     friend bool operator==(const Markup &a, const Markup &b);
 

@@ -4,14 +4,28 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 namespace {
 
-bool anyChosen(const QList<Item> &items, const QSet<QUuid> &ids)
+bool anyChosen(const ItemList &items, const QSet<QUuid> &ids)
 {
     if (ids.isEmpty())
         return false;
     return std::any_of(items.cbegin(), items.cend(),
                        [&](const Item &it) { return ids.contains(it.id); });
+}
+
+// Any strict order serves the lookups below; the bytes' order is the cheapest one.
+bool before(const QUuid &a, const QUuid &b)
+{
+    static_assert(sizeof(QUuid) == 16);
+    quint64 x[2], y[2];
+    std::memcpy(x, &a, 16);
+    std::memcpy(y, &b, 16);
+    return x[0] != y[0] ? x[0] < y[0] : x[1] < y[1];
 }
 
 } // namespace
@@ -59,9 +73,9 @@ QSet<QUuid> Markup::withLinkedItems(const QSet<QUuid> &ids) const
 void Markup::moveItems(const QSet<QUuid> &ids, double dx, double dy)
 {
     if (anyChosen(items, ids)) {
-        for (Item &it : items) {
-            if (ids.contains(it.id))
-                it.moveBy(dx, dy);
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            if (ids.contains(items.at(i).id))
+                items[i].moveBy(dx, dy);
         }
         for (qsizetype i = 0; i < items.size(); ++i) {
             const Item &it = items.at(i);
@@ -76,7 +90,7 @@ void Markup::moveItems(const QSet<QUuid> &ids, double dx, double dy)
 
 QSet<QUuid> Markup::duplicateItems(const QSet<QUuid> &ids, double dx, double dy)
 {
-    QList<Item> copies;
+    ItemList copies;
     QHash<QUuid, QUuid> newIds;
     for (const Item &it : items) {
         if (!ids.contains(it.id))
@@ -87,7 +101,8 @@ QSet<QUuid> Markup::duplicateItems(const QSet<QUuid> &ids, double dx, double dy)
         copies.append(copy);
     }
     QSet<QUuid> created;
-    for (Item &copy : copies) {
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        Item &copy = copies[i];
         if (copy.arrowID) {
             const auto arrow = newIds.constFind(*copy.arrowID);
             copy.arrowID = arrow == newIds.cend() ? std::nullopt : std::optional<QUuid>(*arrow);
@@ -103,11 +118,9 @@ QSet<QUuid> Markup::duplicateItems(const QSet<QUuid> &ids, double dx, double dy)
 void Markup::updateItems(const QSet<QUuid> &ids, const std::function<void(Item &)> &change)
 {
     const QSet<QUuid> linked = withLinkedItems(ids);
-    if (anyChosen(items, linked)) {
-        for (Item &it : items) {
-            if (linked.contains(it.id))
-                change(it);
-        }
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (linked.contains(items.at(i).id))
+            change(items[i]);
     }
     pinNotes();
 }
@@ -142,38 +155,42 @@ void Markup::reverseArrow(const QUuid &id)
 void Markup::pinNotes()
 {
     QList<qsizetype> comments;
+    std::vector<QUuid> wanted; // the arrow ids the comments name, sorted, once each
     for (qsizetype i = 0; i < items.size(); ++i) {
-        if (items.at(i).isComment())
+        if (items.at(i).isComment()) {
             comments.append(i);
+            wanted.push_back(*items.at(i).arrowID);
+        }
     }
     if (comments.isEmpty())
         return;
+    std::sort(wanted.begin(), wanted.end(), before);
+    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
 
-    // With many comments, one table of first positions beats a search per comment.
-    const bool useTable = comments.size() * items.size() > 4096;
-    QHash<QUuid, qsizetype> firstIndex;
-    if (useTable) {
-        firstIndex.reserve(items.size());
-        for (qsizetype i = items.size() - 1; i >= 0; --i)
-            firstIndex.insert(items.at(i).id, i); // earlier positions overwrite later ones
+    // One pass finds the first position of every wanted id.
+    std::vector<qsizetype> firstIndex(wanted.size(), -1);
+    size_t found = 0;
+    for (qsizetype i = 0; i < items.size() && found < wanted.size(); ++i) {
+        const auto at = std::lower_bound(wanted.begin(), wanted.end(), items.at(i).id, before);
+        if (at != wanted.end() && *at == items.at(i).id) {
+            qsizetype &first = firstIndex[size_t(at - wanted.begin())];
+            if (first < 0) {
+                first = i;
+                ++found;
+            }
+        }
     }
 
     for (qsizetype i : comments) {
         const Item &comment = items.at(i);
-        std::optional<qsizetype> arrow;
-        if (useTable) {
-            const auto found = firstIndex.constFind(*comment.arrowID);
-            if (found != firstIndex.cend())
-                arrow = *found;
-        } else {
-            arrow = itemIndex(*comment.arrowID);
-        }
-        if (!arrow) {
+        const auto at = std::lower_bound(wanted.begin(), wanted.end(), *comment.arrowID, before);
+        const qsizetype arrow = firstIndex[size_t(at - wanted.begin())];
+        if (arrow < 0) {
             items[i].arrowID.reset();
             continue;
         }
-        const QPointF tail = items.at(*arrow).tail;
-        const TextSide side = TextSide::forArrow(tail, items.at(*arrow).head);
+        const QPointF tail = items.at(arrow).tail;
+        const TextSide side = TextSide::forArrow(tail, items.at(arrow).head);
         if (comment.anchor.x() != tail.x() || comment.anchor.y() != tail.y()
             || comment.side != side) {
             Item &changed = items[i];

@@ -1,6 +1,6 @@
 #include "MarkupJson.h"
 
-#include "Plane.h"
+#include "MarkupJsonText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,14 +12,24 @@
 namespace MarkupJson {
 namespace {
 
-// Collects the first failure of a read or a write; later steps stop once one is set.
+// The first failure of a read or a write, with the place it happened. The place is put into
+// words only when something fails.
 struct Errors {
     QString message;
+    const char *object = "document"; // what is read or written when not in a list
+    const char *list = nullptr; // "items" or "shots" while reading their elements
+    qsizetype index = -1;
+
     bool failed() const { return !message.isEmpty(); }
-    void fail(const QString &text)
+    void fail(const char *key, const QString &problem)
     {
-        if (message.isEmpty())
-            message = text;
+        if (failed())
+            return;
+        QString where = list ? QStringLiteral("%1[%2]").arg(QLatin1StringView(list)).arg(index)
+                             : QString::fromLatin1(object);
+        if (key)
+            where += u'.' + QLatin1StringView(key);
+        message = QStringLiteral("%1: %2").arg(where, problem);
     }
 };
 
@@ -29,43 +39,32 @@ void report(const Errors &errors, QString *error)
         *error = errors.message;
 }
 
-// --- Writing
+// --- Writing objects
 
-QJsonValue number(double v, const char *what, Errors &errors)
+QJsonValue number(double v, const char *key, Errors &errors)
 {
     if (!std::isfinite(v))
-        errors.fail(QStringLiteral("%1 is not a finite number").arg(QLatin1StringView(what)));
+        errors.fail(key, QStringLiteral("not a finite number"));
     return v;
 }
 
-QJsonArray pair(double a, double b, const char *what, Errors &errors)
+QJsonArray pair(double a, double b, const char *key, Errors &errors)
 {
-    return {number(a, what, errors), number(b, what, errors)};
+    return {number(a, key, errors), number(b, key, errors)};
 }
 
-QJsonArray point(QPointF p, const char *what, Errors &errors)
+QJsonArray rect(const QRectF &r, const char *key, Errors &errors)
 {
-    return pair(p.x(), p.y(), what, errors);
-}
-
-QJsonArray rect(const QRectF &r, const char *what, Errors &errors)
-{
-    return {pair(r.x(), r.y(), what, errors), pair(r.width(), r.height(), what, errors)};
-}
-
-QString uuidText(const QUuid &id)
-{
-    return id.toString(QUuid::WithoutBraces).toUpper();
+    return {pair(r.x(), r.y(), key, errors), pair(r.width(), r.height(), key, errors)};
 }
 
 QJsonObject writeShot(const Shot &shot, Errors &errors)
 {
     QJsonObject o;
     o.insert(u"id", uuidText(shot.id));
-    o.insert(u"origin", point(shot.origin, "shot origin", errors));
-    o.insert(u"imageSize", pair(shot.imageSize.width(), shot.imageSize.height(), "shot image size",
-                                errors));
-    o.insert(u"rect", rect(shot.rect, "shot rect", errors));
+    o.insert(u"origin", pair(shot.origin.x(), shot.origin.y(), "origin", errors));
+    o.insert(u"imageSize", pair(shot.imageSize.width(), shot.imageSize.height(), "imageSize", errors));
+    o.insert(u"rect", rect(shot.rect, "rect", errors));
     return o;
 }
 
@@ -76,28 +75,31 @@ QJsonObject writeItem(const Item &item, Errors &errors)
     o.insert(u"kind", item.kind.name());
     o.insert(u"color", item.color);
     o.insert(u"size", item.size);
-    o.insert(u"tail", point(item.tail, "item tail", errors));
-    o.insert(u"head", point(item.head, "item head", errors));
+    o.insert(u"tail", pair(item.tail.x(), item.tail.y(), "tail", errors));
+    o.insert(u"head", pair(item.head.x(), item.head.y(), "head", errors));
     o.insert(u"flipped", item.flipped);
     o.insert(u"string", item.string);
-    o.insert(u"anchor", point(item.anchor, "item anchor", errors));
+    o.insert(u"anchor", pair(item.anchor.x(), item.anchor.y(), "anchor", errors));
     o.insert(u"side", item.side.name());
-    o.insert(u"width", number(item.width, "item width", errors));
+    o.insert(u"width", number(item.width, "width", errors));
     o.insert(u"font", item.font);
     if (item.arrowID)
         o.insert(u"arrowID", uuidText(*item.arrowID));
-    o.insert(u"rect", rect(item.rect, "item rect", errors));
+    o.insert(u"rect", rect(item.rect, "rect", errors));
     return o;
 }
 
 QJsonObject writeMarkup(const Markup &markup, Errors &errors)
 {
     QJsonArray shots;
-    for (const Shot &s : markup.shots)
-        shots.append(writeShot(s, errors));
+    errors.list = "shots";
+    for (errors.index = 0; errors.index < markup.shots.size(); ++errors.index)
+        shots.append(writeShot(markup.shots.at(errors.index), errors));
     QJsonArray items;
-    for (const Item &it : markup.items)
-        items.append(writeItem(it, errors));
+    errors.list = "items";
+    for (errors.index = 0; errors.index < markup.items.size(); ++errors.index)
+        items.append(writeItem(markup.items.at(errors.index), errors));
+    errors.list = nullptr;
     QJsonObject o;
     o.insert(u"shots", shots);
     o.insert(u"unit", number(markup.unit, "unit", errors));
@@ -105,231 +107,226 @@ QJsonObject writeMarkup(const Markup &markup, Errors &errors)
     return o;
 }
 
-// --- Reading. Each reader returns a default value after a failure; callers check errors.
+// --- Reading. After a failure a reader returns a default value; callers check errors.
 
-QJsonValue required(const QJsonObject &o, QStringView key, const QString &where, Errors &errors)
+QJsonValue required(const QJsonObject &o, const char *key, Errors &errors)
 {
-    const QJsonValue v = o.value(key);
+    const QJsonValue v = o.value(QLatin1StringView(key));
     if (v.isUndefined() || v.isNull())
-        errors.fail(QStringLiteral("%1: \"%2\" is missing").arg(where, key));
+        errors.fail(key, QStringLiteral("missing"));
     return v;
 }
 
-double readNumber(const QJsonValue &v, const QString &what, Errors &errors)
+double readNumber(const QJsonValue &v, const char *key, Errors &errors)
 {
     if (!v.isDouble()) {
-        errors.fail(QStringLiteral("%1 is not a number").arg(what));
+        errors.fail(key, QStringLiteral("not a number"));
         return 0;
     }
     return v.toDouble();
 }
 
-int readInteger(const QJsonValue &v, const QString &what, Errors &errors)
+int readInteger(const QJsonValue &v, const char *key, Errors &errors)
 {
     // A JSON number stands for an integer when it is whole and within a 64-bit integer's range;
     // beyond the range of int it is held at int's limit (indices are clamped later anyway).
     const double d = v.toDouble();
     if (!v.isDouble() || !std::isfinite(d) || std::trunc(d) != d || d < -9.223372036854775808e18
         || d >= 9.223372036854775808e18) {
-        errors.fail(QStringLiteral("%1 is not an integer").arg(what));
+        errors.fail(key, QStringLiteral("not an integer"));
         return 0;
     }
-    if (d > std::numeric_limits<int>::max())
-        return std::numeric_limits<int>::max();
-    if (d < std::numeric_limits<int>::min())
-        return std::numeric_limits<int>::min();
-    return int(d);
+    return int(std::clamp(d, double(std::numeric_limits<int>::min()),
+                          double(std::numeric_limits<int>::max())));
 }
 
-QString readString(const QJsonValue &v, const QString &what, Errors &errors)
+QString readString(const QJsonValue &v, const char *key, Errors &errors)
 {
     if (!v.isString())
-        errors.fail(QStringLiteral("%1 is not a string").arg(what));
+        errors.fail(key, QStringLiteral("not a string"));
     return v.toString();
 }
 
-bool readBool(const QJsonValue &v, const QString &what, Errors &errors)
+bool readBool(const QJsonValue &v, const char *key, Errors &errors)
 {
     if (!v.isBool())
-        errors.fail(QStringLiteral("%1 is not true or false").arg(what));
+        errors.fail(key, QStringLiteral("not true or false"));
     return v.toBool();
 }
 
-std::pair<double, double> readPair(const QJsonValue &v, const QString &what, Errors &errors)
+std::pair<double, double> readPair(const QJsonValue &v, const char *key, Errors &errors)
 {
     const QJsonArray a = v.toArray();
     if (!v.isArray() || a.size() != 2) {
-        errors.fail(QStringLiteral("%1 is not an array of two numbers").arg(what));
+        errors.fail(key, QStringLiteral("not an array of two numbers"));
         return {0, 0};
     }
-    return {readNumber(a.at(0), what, errors), readNumber(a.at(1), what, errors)};
+    return {readNumber(a.at(0), key, errors), readNumber(a.at(1), key, errors)};
 }
 
-QPointF readPoint(const QJsonValue &v, const QString &what, Errors &errors)
+QPointF readPoint(const QJsonValue &v, const char *key, Errors &errors)
 {
-    const auto [x, y] = readPair(v, what, errors);
+    const auto [x, y] = readPair(v, key, errors);
     return QPointF(x, y);
 }
 
-QSizeF readSize(const QJsonValue &v, const QString &what, Errors &errors)
+QSizeF readSize(const QJsonValue &v, const char *key, Errors &errors)
 {
-    const auto [w, h] = readPair(v, what, errors);
+    const auto [w, h] = readPair(v, key, errors);
     return QSizeF(w, h);
 }
 
-QRectF readRect(const QJsonValue &v, const QString &what, Errors &errors)
+QRectF readRect(const QJsonValue &v, const char *key, Errors &errors)
 {
     const QJsonArray a = v.toArray();
     if (!v.isArray() || a.size() != 2) {
-        errors.fail(QStringLiteral("%1 is not a rectangle").arg(what));
+        errors.fail(key, QStringLiteral("not a rectangle ([[x, y], [width, height]])"));
         return QRectF();
     }
-    return QRectF(readPoint(a.at(0), what, errors), readSize(a.at(1), what, errors));
+    return QRectF(readPoint(a.at(0), key, errors), readSize(a.at(1), key, errors));
 }
 
-bool isUuidText(const QString &text)
+bool isUuidText(QStringView text)
 {
     if (text.size() != 36)
         return false;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (i == 8 || i == 13 || i == 18 || i == 23) {
-            if (c != u'-')
-                return false;
-        } else if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f')
-                     || (c >= u'A' && c <= u'F'))) {
+        const char16_t c = text.at(i).unicode();
+        const bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
+        const bool hex = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f')
+            || (c >= u'A' && c <= u'F');
+        if (hyphen ? c != u'-' : !hex)
             return false;
-        }
     }
     return true;
 }
 
-QUuid readUuid(const QJsonValue &v, const QString &what, Errors &errors)
+QUuid readUuid(const QJsonValue &v, const char *key, Errors &errors)
 {
-    const QString text = readString(v, what, errors);
+    const QString text = readString(v, key, errors);
     if (errors.failed())
         return QUuid();
     if (!isUuidText(text)) {
-        errors.fail(QStringLiteral("%1 is not a UUID").arg(what));
+        errors.fail(key, QStringLiteral("not a UUID"));
         return QUuid();
     }
     return QUuid::fromString(text);
 }
 
-QJsonObject objectOf(const QJsonValue &v, const QString &what, Errors &errors)
+QJsonObject objectOf(const QJsonValue &v, Errors &errors)
 {
     if (!v.isObject())
-        errors.fail(QStringLiteral("%1 is not an object").arg(what));
+        errors.fail(nullptr, QStringLiteral("not an object"));
     return v.toObject();
 }
 
-Shot readShot(const QJsonValue &value, const QString &where, Errors &errors)
+Shot readShot(const QJsonValue &value, Errors &errors)
 {
-    const QJsonObject o = objectOf(value, where, errors);
+    const QJsonObject o = objectOf(value, errors);
     if (errors.failed())
         return Shot();
-    auto field = [&](QStringView key) { return required(o, key, where, errors); };
-    auto name = [&](QStringView key) { return QStringLiteral("%1.%2").arg(where, key); };
     Shot shot;
-    shot.id = readUuid(field(u"id"), name(u"id"), errors);
-    shot.origin = readPoint(field(u"origin"), name(u"origin"), errors);
-    shot.imageSize = readSize(field(u"imageSize"), name(u"imageSize"), errors);
-    shot.rect = readRect(field(u"rect"), name(u"rect"), errors);
+    shot.id = readUuid(required(o, "id", errors), "id", errors);
+    shot.origin = readPoint(required(o, "origin", errors), "origin", errors);
+    shot.imageSize = readSize(required(o, "imageSize", errors), "imageSize", errors);
+    shot.rect = readRect(required(o, "rect", errors), "rect", errors);
     return shot;
 }
 
-Item readItem(const QJsonValue &value, const QString &where, Errors &errors)
+template<typename Enum>
+Enum readName(const QJsonValue &v, const char *key, Errors &errors)
 {
-    const QJsonObject o = objectOf(value, where, errors);
+    const QString name = readString(v, key, errors);
+    const auto value = Enum::fromName(name);
+    if (!value) {
+        errors.fail(key, QStringLiteral("unknown name \"%1\"").arg(name));
+        return Enum();
+    }
+    return *value;
+}
+
+Item readItem(const QJsonValue &value, Errors &errors)
+{
+    const QJsonObject o = objectOf(value, errors);
     if (errors.failed())
         return Item();
-    auto field = [&](QStringView key) { return required(o, key, where, errors); };
-    auto name = [&](QStringView key) { return QStringLiteral("%1.%2").arg(where, key); };
+    auto field = [&](const char *key) { return required(o, key, errors); };
 
-    const QUuid id = readUuid(field(u"id"), name(u"id"), errors);
-    const QString kindName = readString(field(u"kind"), name(u"kind"), errors);
-    const auto kind = ItemKind::fromName(kindName);
-    if (!errors.failed() && !kind)
-        errors.fail(QStringLiteral("%1: unknown kind \"%2\"").arg(where, kindName));
-    const int color = readInteger(field(u"color"), name(u"color"), errors);
-    const int size = readInteger(field(u"size"), name(u"size"), errors);
-    if (errors.failed())
-        return Item();
-
-    Item item(id, *kind, color, size);
-    item.tail = readPoint(field(u"tail"), name(u"tail"), errors);
-    item.head = readPoint(field(u"head"), name(u"head"), errors);
-    item.flipped = readBool(field(u"flipped"), name(u"flipped"), errors);
-    item.string = readString(field(u"string"), name(u"string"), errors);
-    item.anchor = readPoint(field(u"anchor"), name(u"anchor"), errors);
-    const QString sideName = readString(field(u"side"), name(u"side"), errors);
-    const auto side = TextSide::fromName(sideName);
-    if (!errors.failed() && !side)
-        errors.fail(QStringLiteral("%1: unknown side \"%2\"").arg(where, sideName));
-    item.side = side.value_or(TextSide::right);
-    item.width = readNumber(field(u"width"), name(u"width"), errors);
-    item.font = readString(field(u"font"), name(u"font"), errors);
-    const QJsonValue arrow = o.value(u"arrowID");
+    const QUuid id = readUuid(field("id"), "id", errors);
+    const ItemKind kind = readName<ItemKind>(field("kind"), "kind", errors);
+    const int color = readInteger(field("color"), "color", errors);
+    const int size = readInteger(field("size"), "size", errors);
+    Item item(id, kind, color, size);
+    item.tail = readPoint(field("tail"), "tail", errors);
+    item.head = readPoint(field("head"), "head", errors);
+    item.flipped = readBool(field("flipped"), "flipped", errors);
+    item.string = readString(field("string"), "string", errors);
+    item.anchor = readPoint(field("anchor"), "anchor", errors);
+    item.side = readName<TextSide>(field("side"), "side", errors);
+    item.width = readNumber(field("width"), "width", errors);
+    item.font = readString(field("font"), "font", errors);
+    const QJsonValue arrow = o.value(QLatin1StringView("arrowID"));
     if (!arrow.isUndefined() && !arrow.isNull())
-        item.arrowID = readUuid(arrow, name(u"arrowID"), errors);
-    item.rect = readRect(field(u"rect"), name(u"rect"), errors);
+        item.arrowID = readUuid(arrow, "arrowID", errors);
+    item.rect = readRect(field("rect"), "rect", errors);
     return item;
 }
 
 Markup readMarkup(const QJsonValue &value, Errors &errors)
 {
-    const QJsonObject o = objectOf(value, QStringLiteral("document"), errors);
+    const QJsonObject o = objectOf(value, errors);
     if (errors.failed())
         return Markup();
-    const QString where = QStringLiteral("document");
-    const double unit = readNumber(required(o, u"unit", where, errors), QStringLiteral("unit"),
-                                   errors);
-    const QJsonValue itemsValue = required(o, u"items", where, errors);
+    const double unit = readNumber(required(o, "unit", errors), "unit", errors);
+    const QJsonValue itemsValue = required(o, "items", errors);
     if (!errors.failed() && !itemsValue.isArray())
-        errors.fail(QStringLiteral("\"items\" is not an array"));
+        errors.fail("items", QStringLiteral("not an array"));
     if (errors.failed())
         return Markup();
 
     const QJsonArray itemArray = itemsValue.toArray();
-    QList<Item> items;
+    ItemList items;
     items.reserve(itemArray.size());
-    for (qsizetype i = 0; i < itemArray.size() && !errors.failed(); ++i) {
-        Item item = readItem(itemArray.at(i), QStringLiteral("items[%1]").arg(i), errors);
+    errors.list = "items";
+    for (errors.index = 0; errors.index < itemArray.size() && !errors.failed(); ++errors.index) {
+        Item item = readItem(itemArray.at(errors.index), errors);
         item.color = std::clamp(item.color, 0, Item::colorCount - 1);
         item.size = std::clamp(item.size, 0, int(Item::sizeScales.size()) - 1);
         items.append(item);
     }
     if (errors.failed())
         return Markup();
+    errors.list = nullptr;
 
-    const QJsonValue shotsValue = o.value(u"shots");
+    const QJsonValue shotsValue = o.value(QLatin1StringView("shots"));
     if (!shotsValue.isUndefined() && !shotsValue.isNull()) {
         if (!shotsValue.isArray()) {
-            errors.fail(QStringLiteral("\"shots\" is not an array"));
+            errors.fail("shots", QStringLiteral("not an array"));
             return Markup();
         }
         const QJsonArray shotArray = shotsValue.toArray();
         QList<Shot> shots;
         shots.reserve(shotArray.size());
-        for (qsizetype i = 0; i < shotArray.size() && !errors.failed(); ++i)
-            shots.append(readShot(shotArray.at(i), QStringLiteral("shots[%1]").arg(i), errors));
+        errors.list = "shots";
+        for (errors.index = 0; errors.index < shotArray.size() && !errors.failed(); ++errors.index)
+            shots.append(readShot(shotArray.at(errors.index), errors));
         return errors.failed() ? Markup() : Markup(shots, unit, items);
     }
 
     // The older form: one shot, described by its rect and picture size.
-    const QRectF rect = readRect(required(o, u"shot", where, errors), QStringLiteral("shot"),
-                                 errors);
-    const QSizeF imageSize = readSize(required(o, u"imageSize", where, errors),
-                                      QStringLiteral("imageSize"), errors);
+    const QRectF rect = readRect(required(o, "shot", errors), "shot", errors);
+    const QSizeF imageSize = readSize(required(o, "imageSize", errors), "imageSize", errors);
     if (errors.failed())
         return Markup();
     return Markup::single(rect, imageSize, unit, items);
 }
 
 template<typename T, typename Reader>
-std::optional<T> readValue(const QJsonValue &value, QString *error, Reader reader)
+std::optional<T> readValue(const QJsonValue &value, const char *object, QString *error,
+                           Reader reader)
 {
     Errors errors;
+    errors.object = object;
     T result = reader(value, errors);
     report(errors, error);
     if (errors.failed())
@@ -338,9 +335,11 @@ std::optional<T> readValue(const QJsonValue &value, QString *error, Reader reade
 }
 
 template<typename T, typename Writer>
-std::optional<QJsonObject> writeValue(const T &value, QString *error, Writer writer)
+std::optional<QJsonObject> writeValue(const T &value, const char *object, QString *error,
+                                      Writer writer)
 {
     Errors errors;
+    errors.object = object;
     QJsonObject o = writer(value, errors);
     report(errors, error);
     if (errors.failed())
@@ -350,46 +349,44 @@ std::optional<QJsonObject> writeValue(const T &value, QString *error, Writer wri
 
 } // namespace
 
+QString uuidText(const QUuid &id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
 std::optional<QJsonObject> toJson(const Markup &markup, QString *error)
 {
-    return writeValue(markup, error, writeMarkup);
+    return writeValue(markup, "document", error, writeMarkup);
 }
 
 std::optional<QJsonObject> toJson(const Shot &shot, QString *error)
 {
-    return writeValue(shot, error, writeShot);
+    return writeValue(shot, "shot", error, writeShot);
 }
 
 std::optional<QJsonObject> toJson(const Item &item, QString *error)
 {
-    return writeValue(item, error, writeItem);
-}
-
-std::optional<QByteArray> encode(const Markup &markup, QString *error)
-{
-    const auto object = toJson(markup, error);
-    if (!object)
-        return std::nullopt;
-    return QJsonDocument(*object).toJson(QJsonDocument::Compact);
+    return writeValue(item, "item", error, writeItem);
 }
 
 std::optional<Markup> markupFrom(const QJsonValue &value, QString *error)
 {
-    return readValue<Markup>(value, error, readMarkup);
+    return readValue<Markup>(value, "document", error, readMarkup);
 }
 
 std::optional<Shot> shotFrom(const QJsonValue &value, QString *error)
 {
-    return readValue<Shot>(value, error, [](const QJsonValue &v, Errors &errors) {
-        return readShot(v, QStringLiteral("shot"), errors);
-    });
+    return readValue<Shot>(value, "shot", error, readShot);
 }
 
 std::optional<Item> itemFrom(const QJsonValue &value, QString *error)
 {
-    return readValue<Item>(value, error, [](const QJsonValue &v, Errors &errors) {
-        return readItem(v, QStringLiteral("item"), errors);
-    });
+    return readValue<Item>(value, "item", error, readItem);
+}
+
+std::optional<QByteArray> encode(const Markup &markup, QString *error)
+{
+    return MarkupJsonText::write(markup, error);
 }
 
 std::optional<Markup> decode(const QByteArray &json, QString *error)
@@ -405,7 +402,7 @@ std::optional<Markup> decode(const QByteArray &json, QString *error)
     }
     if (!document.isObject()) {
         if (error)
-            *error = QStringLiteral("document is not an object");
+            *error = QStringLiteral("document: not an object");
         return std::nullopt;
     }
     return markupFrom(document.object(), error);

@@ -18,6 +18,7 @@
 // Every function sets *error (when given) to a message when it fails.
 namespace MarkupJson {
 
+// The document as compact UTF-8 JSON text, keys in their documented order.
 std::optional<QByteArray> encode(const Markup &markup, QString *error = nullptr);
 std::optional<Markup> decode(const QByteArray &json, QString *error = nullptr);
 
@@ -31,5 +32,8 @@ std::optional<Markup> markupFrom(const QJsonValue &value, QString *error = nullp
 std::optional<Shot> shotFrom(const QJsonValue &value, QString *error = nullptr);
 // One item as it stands: colour and size are not clamped here.
 std::optional<Item> itemFrom(const QJsonValue &value, QString *error = nullptr);
+
+// A UUID as written: 36 characters, upper-case hexadecimal digits.
+QString uuidText(const QUuid &id);
 
 } // namespace MarkupJson

@@ -6,9 +6,9 @@ namespace {
 constexpr std::array<const char *, 5> kNames = {"left", "right", "above", "below", "aboveLeading"};
 }
 
-QString TextSide::name() const
+QLatin1StringView TextSide::name() const
 {
-    return QString::fromLatin1(kNames[m_value]);
+    return QLatin1StringView(kNames[m_value]);
 }
 
 std::optional<TextSide> TextSide::fromName(QStringView name)

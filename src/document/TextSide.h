@@ -1,6 +1,7 @@
 #pragma once
 #include <QHashFunctions>
 #include <QPointF>
+#include <QLatin1StringView>
 #include <QString>
 
 #include <array>
@@ -15,7 +16,7 @@ public:
     constexpr TextSide(Value value = right) : m_value(value) { }
     constexpr operator Value() const { return m_value; }
 
-    QString name() const;
+    QLatin1StringView name() const;
     static std::optional<TextSide> fromName(QStringView name);
     static constexpr std::array<Value, 5> all = {left, right, above, below, aboveLeading};
 
