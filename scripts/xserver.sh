@@ -1,5 +1,7 @@
 # Starts and stops a private Xvfb display with openbox for tests and benchmarks (source this).
-# Screen 0 spans two monitors of different sizes (1920x1080 and 1280x1024, side by side).
+# Screen 0 spans two monitors of different sizes (1920x1080 and 1280x1024, side by side): RandR 1.5
+# monitors, the first on Xvfb's one output (so its display id is that output's id), the second on
+# none (its display id is its name's atom). `xserver_start WxH` starts one monitor of that size.
 xserver_pids=()
 
 xserver_free_display() {
@@ -9,13 +11,15 @@ xserver_free_display() {
 }
 
 xserver_start() {
+  local size=${1:-}
   local n
   n=$(xserver_free_display)
   export DISPLAY=":${n}"
   export XAUTHORITY
   XAUTHORITY=$(mktemp /tmp/quillet-xauth.XXXXXX)
   xauth -f "$XAUTHORITY" add "$DISPLAY" . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')" >/dev/null 2>&1
-  Xvfb "$DISPLAY" -screen 0 3200x1080x24 +extension RANDR +extension MIT-SHM -nolisten tcp \
+  # -noreset: the monitors set below must outlive the xrandr clients that set them.
+  Xvfb "$DISPLAY" -screen 0 "${size:-3200x1080}x24" -noreset +extension RANDR +extension MIT-SHM -nolisten tcp \
     -auth "$XAUTHORITY" >/tmp/quillet-xvfb-${n}.log 2>&1 &
   xserver_pids+=($!)
   local i
@@ -24,8 +28,10 @@ xserver_start() {
     sleep 0.05
   done
   # Two monitors of different sizes on the one screen.
-  xrandr --setmonitor QUILLET-A 1920/508x1080/286+0+0 none >/dev/null 2>&1 || true
-  xrandr --setmonitor QUILLET-B 1280/338x1024/270+1920+0 none >/dev/null 2>&1 || true
+  if [ -z "$size" ]; then
+    xrandr --setmonitor QUILLET-A 1920/508x1080/286+0+0 screen >/dev/null 2>&1 || true
+    xrandr --setmonitor QUILLET-B 1280/338x1024/270+1920+0 none >/dev/null 2>&1 || true
+  fi
   openbox --sm-disable >/tmp/quillet-openbox-${n}.log 2>&1 &
   xserver_pids+=($!)
   sleep 0.3

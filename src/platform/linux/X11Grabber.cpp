@@ -1,0 +1,210 @@
+#include "platform/linux/X11Grabber.h"
+
+#include <xcb/shm.h>
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <cstdlib>
+#include <cstring>
+
+X11Grabber::X11Grabber(bool sharedMemory)
+{
+    int screenNumber = 0;
+    xcb_connection_t *conn = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(conn)) {
+        xcb_disconnect(conn);
+        m_connectError = QStringLiteral("Cannot connect to the X display %1.")
+                             .arg(QString::fromLocal8Bit(qgetenv("DISPLAY")));
+        return;
+    }
+    m_conn = conn;
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
+    for (int i = 0; i < screenNumber && it.rem; ++i)
+        xcb_screen_next(&it);
+    m_screen = it.data;
+    m_root = m_screen->root;
+
+    if (sharedMemory) {
+        xcb_shm_query_version_reply_t *v =
+            xcb_shm_query_version_reply(m_conn, xcb_shm_query_version(m_conn), nullptr);
+        m_shm = v != nullptr;
+        free(v);
+    }
+}
+
+X11Grabber::~X11Grabber()
+{
+    dropSegment();
+    if (m_conn)
+        xcb_disconnect(m_conn);
+}
+
+void X11Grabber::dropSegment()
+{
+    if (m_seg && m_conn) {
+        xcb_shm_detach(m_conn, m_seg);
+        xcb_flush(m_conn);
+    }
+    if (m_shmAddr)
+        shmdt(m_shmAddr);
+    m_seg = 0;
+    m_shmAddr = nullptr;
+    m_shmId = -1;
+    m_shmSize = 0;
+}
+
+bool X11Grabber::ensureSegment(size_t bytes)
+{
+    if (m_shmAddr && m_shmSize >= bytes)
+        return true;
+    dropSegment();
+    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (id < 0)
+        return false;
+    void *addr = shmat(id, nullptr, 0);
+    if (addr == reinterpret_cast<void *>(-1)) {
+        shmctl(id, IPC_RMID, nullptr);
+        return false;
+    }
+    const uint32_t seg = xcb_generate_id(m_conn);
+    xcb_generic_error_t *err = xcb_request_check(m_conn, xcb_shm_attach_checked(m_conn, seg, id, 0));
+    // The segment goes away once both sides have detached.
+    shmctl(id, IPC_RMID, nullptr);
+    if (err) {
+        free(err);
+        shmdt(addr);
+        return false;
+    }
+    m_shmId = id;
+    m_shmAddr = addr;
+    m_shmSize = bytes;
+    m_seg = seg;
+    return true;
+}
+
+QImage::Format X11Grabber::formatFor(uint8_t depth, xcb_visualid_t visual, QString *error) const
+{
+    const xcb_setup_t *setup = xcb_get_setup(m_conn);
+    int bitsPerPixel = 0;
+    for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
+        if (f.data->depth == depth)
+            bitsPerPixel = f.data->bits_per_pixel;
+    const xcb_visualtype_t *type = nullptr;
+    for (auto d = xcb_screen_allowed_depths_iterator(m_screen); d.rem && !type; xcb_depth_next(&d))
+        for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v))
+            if (v.data->visual_id == visual)
+                type = v.data;
+    // A pixmap has no visual: its pixels are read like those of the root window of that depth.
+    const bool masksFit = !type
+        || (type->red_mask == 0xff0000 && type->green_mask == 0xff00 && type->blue_mask == 0xff);
+    if (bitsPerPixel == 32 && masksFit && setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST) {
+        if (depth == 24)
+            return QImage::Format_RGB32;
+        if (depth == 32)
+            return QImage::Format_ARGB32_Premultiplied;
+    }
+    *error = QStringLiteral("The display's pixel format (depth %1, %2 bits per pixel) is not supported.")
+                 .arg(depth)
+                 .arg(bitsPerPixel);
+    return QImage::Format_Invalid;
+}
+
+QImage X11Grabber::grab(xcb_drawable_t drawable, const QRect &rect, QString *error)
+{
+    if (!m_conn) {
+        *error = m_connectError;
+        return {};
+    }
+    if (rect.isEmpty() || rect.width() > 32767 || rect.height() > 32767) {
+        *error = QStringLiteral("Cannot grab an area of %1 x %2 pixels.").arg(rect.width()).arg(rect.height());
+        return {};
+    }
+    if (m_shm) {
+        QString shmError;
+        QImage image = grabShared(drawable, rect, &shmError);
+        if (!image.isNull() || !shmError.isEmpty()) {
+            *error = shmError;
+            return image;
+        }
+        // The segment could not be had: plain GetImage from now on.
+        m_shm = false;
+    }
+    return grabPlain(drawable, rect, error);
+}
+
+QImage X11Grabber::grabShared(xcb_drawable_t drawable, const QRect &rect, QString *error)
+{
+    const size_t bytes = size_t(rect.width()) * size_t(rect.height()) * 4;
+    if (!ensureSegment(bytes))
+        return {};
+    xcb_generic_error_t *err = nullptr;
+    xcb_shm_get_image_reply_t *reply = xcb_shm_get_image_reply(
+        m_conn,
+        xcb_shm_get_image(m_conn, drawable, int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()),
+                          uint16_t(rect.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, m_seg, 0),
+        &err);
+    if (!reply) {
+        *error = QStringLiteral("The X server refused to read the screen (error %1).").arg(err ? err->error_code : 0);
+        free(err);
+        return {};
+    }
+    const uint8_t depth = reply->depth;
+    const xcb_visualid_t visual = reply->visual;
+    const size_t size = reply->size;
+    free(reply);
+    const QImage::Format format = formatFor(depth, visual, error);
+    if (format == QImage::Format_Invalid)
+        return {};
+    if (size < bytes) {
+        *error = QStringLiteral("The X server sent a short picture.");
+        return {};
+    }
+    QImage image(rect.size(), format);
+    if (image.isNull()) {
+        *error = QStringLiteral("Not enough memory for a picture of %1 x %2 pixels.").arg(rect.width()).arg(rect.height());
+        return {};
+    }
+    if (image.bytesPerLine() == rect.width() * 4) {
+        std::memcpy(image.bits(), m_shmAddr, bytes);
+    } else {
+        for (int y = 0; y < rect.height(); ++y)
+            std::memcpy(image.scanLine(y), static_cast<const uchar *>(m_shmAddr) + size_t(y) * rect.width() * 4,
+                        size_t(rect.width()) * 4);
+    }
+    return image;
+}
+
+QImage X11Grabber::grabPlain(xcb_drawable_t drawable, const QRect &rect, QString *error)
+{
+    xcb_generic_error_t *err = nullptr;
+    xcb_get_image_reply_t *reply = xcb_get_image_reply(
+        m_conn,
+        xcb_get_image(m_conn, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, int16_t(rect.x()), int16_t(rect.y()),
+                      uint16_t(rect.width()), uint16_t(rect.height()), ~0u),
+        &err);
+    if (!reply) {
+        *error = QStringLiteral("The X server refused to read the screen (error %1).").arg(err ? err->error_code : 0);
+        free(err);
+        return {};
+    }
+    const QImage::Format format = formatFor(reply->depth, reply->visual, error);
+    const size_t stride = size_t(rect.width()) * 4;
+    const size_t bytes = stride * size_t(rect.height());
+    QImage image;
+    if (format != QImage::Format_Invalid) {
+        if (size_t(xcb_get_image_data_length(reply)) < bytes) {
+            *error = QStringLiteral("The X server sent a short picture.");
+        } else {
+            image = QImage(rect.size(), format);
+            const uchar *data = xcb_get_image_data(reply);
+            if (image.isNull())
+                *error = QStringLiteral("Not enough memory for a picture of %1 x %2 pixels.").arg(rect.width()).arg(rect.height());
+            else
+                for (int y = 0; y < rect.height(); ++y)
+                    std::memcpy(image.scanLine(y), data + size_t(y) * stride, stride);
+        }
+    }
+    free(reply);
+    return image;
+}
