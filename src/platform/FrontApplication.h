@@ -1,0 +1,34 @@
+#pragma once
+#include "platform/RunningApp.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+// The application in front and the user's last input, as the window system tells them (on X11:
+// _NET_ACTIVE_WINDOW, the active window's WM_CLASS and _NET_WM_PID, and the server's idle time).
+// Main thread only.
+class FrontApplication : public QObject
+{
+    Q_OBJECT
+public:
+    // The process-wide instance: the X11 one when the application runs on X11.
+    static FrontApplication &shared();
+    // Tests put a fake in its place (nothing restores the default).
+    static void setShared(std::shared_ptr<FrontApplication> instance);
+
+    // The application whose window is active now, or nothing.
+    virtual std::optional<RunningApp> frontmost() = 0;
+    // Brings that application's window forward; false when it is gone.
+    virtual bool activate(const RunningApp &app) = 0;
+    // Seconds since the user last pressed a key or a mouse button (on X11 any input counts,
+    // pointer motion included); a large number when unknown.
+    virtual double secondsSinceLastInput() = 0;
+    // Starts reporting activated(); calling it again changes nothing.
+    virtual void startWatching() = 0;
+
+signals:
+    // Another application came to the front.
+    void activated(std::optional<RunningApp> app);
+};
