@@ -10,9 +10,16 @@ double linear(double c)
     return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
 }
 
-Lab oklab(const RGB &c)
+namespace {
+
+// A colour's OKLab form and luminance, worked out once from its linear components.
+struct Measured {
+    Lab lab;
+    double luminance = 0;
+};
+
+Lab labOfLinear(double r, double g, double b)
 {
-    const double r = linear(c.r), g = linear(c.g), b = linear(c.b);
     const double l = std::cbrt(0.4122214708 * r + 0.5363325363 * g + 0.0514459929 * b);
     const double m = std::cbrt(0.2119034982 * r + 0.6806995451 * g + 0.1073969566 * b);
     const double s = std::cbrt(0.0883024619 * r + 0.2817188376 * g + 0.6299787005 * b);
@@ -21,18 +28,76 @@ Lab oklab(const RGB &c)
             0.0259040371 * l + 0.7827717662 * m - 0.8086757660 * s};
 }
 
-double luminance(const RGB &c)
+Measured measure(const RGB &c)
 {
-    return 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
+    const double r = linear(c.r), g = linear(c.g), b = linear(c.b);
+    return {labOfLinear(r, g, b), 0.2126 * r + 0.7152 * g + 0.0722 * b};
 }
 
-namespace {
+// Measures a list of colours; runs of one colour (flat regions) are measured once.
+QList<Measured> measureAll(const QList<RGB> &colors)
+{
+    QList<Measured> result;
+    result.reserve(colors.size());
+    for (qsizetype i = 0; i < colors.size(); ++i) {
+        if (i > 0 && colors.at(i) == colors.at(i - 1))
+            result.append(result.last());
+        else
+            result.append(measure(colors.at(i)));
+    }
+    return result;
+}
+
 double labDistance(const Lab &x, const Lab &y)
 {
     return std::sqrt((x.L - y.L) * (x.L - y.L) + (x.a - y.a) * (x.a - y.a)
                      + (x.b - y.b) * (x.b - y.b));
 }
+
+double luminanceRatio(double a, double b)
+{
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+bool close(const Measured &x, const Measured &y)
+{
+    const double d = labDistance(x.lab, y.lab);
+    if (d < 0.22)
+        return true;
+    if (d >= 0.3)
+        return false;
+    return luminanceRatio(x.luminance, y.luminance) < 1.7;
+}
+
+double busynessOf(const QList<Measured> &colors)
+{
+    if (colors.size() < 2)
+        return 0;
+    Lab mean;
+    for (const Measured &c : colors) {
+        mean.L += c.lab.L;
+        mean.a += c.lab.a;
+        mean.b += c.lab.b;
+    }
+    const double n = double(colors.size());
+    mean = {mean.L / n, mean.a / n, mean.b / n};
+    double total = 0;
+    for (const Measured &c : colors)
+        total += labDistance(c.lab, mean);
+    return total / n;
+}
+
 } // namespace
+
+Lab oklab(const RGB &c)
+{
+    return labOfLinear(linear(c.r), linear(c.g), linear(c.b));
+}
+
+double luminance(const RGB &c)
+{
+    return measure(c).luminance;
+}
 
 double distance(const RGB &x, const RGB &y)
 {
@@ -41,33 +106,29 @@ double distance(const RGB &x, const RGB &y)
 
 double ratio(const RGB &x, const RGB &y)
 {
-    const double a = luminance(x), b = luminance(y);
-    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+    return luminanceRatio(luminance(x), luminance(y));
 }
 
 bool tooClose(const RGB &x, const RGB &y)
 {
-    const double d = distance(x, y);
-    if (d < 0.22)
-        return true;
-    if (d >= 0.3)
-        return false;
-    return ratio(x, y) < 1.7;
+    return close(measure(x), measure(y));
 }
 
 std::optional<RGB> outline(const QList<RGB> &samples, const RGB &mark)
 {
-    QList<RGB> close;
-    for (const RGB &s : samples) {
-        if (tooClose(s, mark))
-            close.append(s);
+    const Measured m = measure(mark);
+    QList<Measured> near;
+    for (const Measured &s : measureAll(samples)) {
+        if (close(s, m))
+            near.append(s);
     }
-    if (close.size() < 2)
+    if (near.size() < 2)
         return std::nullopt;
     auto separation = [&](const RGB &candidate) {
-        double least = distance(candidate, mark);
-        for (const RGB &s : close)
-            least = std::min(least, distance(candidate, s));
+        const Lab c = oklab(candidate);
+        double least = labDistance(c, m.lab);
+        for (const Measured &s : near)
+            least = std::min(least, labDistance(c, s.lab));
         return least;
     };
     if (separation(RGB::white()) >= 0.6 * separation(RGB::nearBlack()))
@@ -79,34 +140,19 @@ std::optional<RGB> areaOutline(const QList<RGB> &samples, const RGB &mark)
 {
     if (samples.size() < 3)
         return std::nullopt;
-    const auto close = std::count_if(samples.cbegin(), samples.cend(),
-                                     [&](const RGB &s) { return tooClose(s, mark); });
-    const double closeShare = double(close) / double(samples.size());
-    if (busyness(samples) > 0.09 || closeShare >= 0.15)
+    const Measured m = measure(mark);
+    const QList<Measured> measured = measureAll(samples);
+    const auto nearCount = std::count_if(measured.cbegin(), measured.cend(),
+                                         [&](const Measured &s) { return close(s, m); });
+    const double closeShare = double(nearCount) / double(samples.size());
+    if (busynessOf(measured) > 0.09 || closeShare >= 0.15)
         return ratio(mark, RGB::white()) >= 3 ? RGB::white() : RGB::nearBlack();
     return std::nullopt;
 }
 
 double busyness(const QList<RGB> &colors)
 {
-    if (colors.size() < 2)
-        return 0;
-    QList<Lab> labs;
-    labs.reserve(colors.size());
-    Lab mean;
-    for (const RGB &c : colors) {
-        const Lab lab = oklab(c);
-        labs.append(lab);
-        mean.L += lab.L;
-        mean.a += lab.a;
-        mean.b += lab.b;
-    }
-    const double n = double(colors.size());
-    mean = {mean.L / n, mean.a / n, mean.b / n};
-    double total = 0;
-    for (const Lab &lab : labs)
-        total += labDistance(lab, mean);
-    return total / n;
+    return busynessOf(measureAll(colors));
 }
 
 } // namespace Contrast
