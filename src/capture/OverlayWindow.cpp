@@ -1,0 +1,185 @@
+#include "capture/OverlayWindow.h"
+
+#include "app/ActivityLog.h"
+#include "app/SelfCheckFlag.h"
+#include "platform/KeyTable.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QWindow>
+
+std::function<std::unique_ptr<WindowEdges>()> OverlayWindow::makeEdges;
+
+namespace {
+// The overlay that holds the keyboard now; a new key window takes it over.
+QPointer<OverlayWindow> keyWindow;
+
+bool isKeypadEnter(const QKeyEvent *event)
+{
+    return event->key() == Qt::Key_Enter
+           || KeyTable::fromQtKey(event->key(), event->modifiers()) == KeyCode::KeypadEnter;
+}
+} // namespace
+
+OverlayWindow::OverlayWindow(const QRect &frame) : m_frame(frame)
+{
+    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
+                            | Qt::NoDropShadowWindowHint;
+    flags |= SelfCheckFlag::isSet() ? Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus
+                                    : Qt::WindowStaysOnTopHint;
+    setWindowFlags(flags);
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
+    if (makeEdges)
+        edges = makeEdges();
+    create();
+    if (QScreen *screen = QGuiApplication::screenAt(frame.center()))
+        windowHandle()->setScreen(screen);
+    setGeometry(frame);
+    windowHandle()->installEventFilter(this);
+}
+
+OverlayWindow::~OverlayWindow()
+{
+    releaseKeyboard();
+}
+
+void OverlayWindow::setContentView(QWidget *view)
+{
+    if (m_content && m_content != view)
+        m_content->deleteLater();
+    m_content = view;
+    if (!view)
+        return;
+    view->setParent(this);
+    view->setGeometry(rect());
+    view->show();
+}
+
+bool OverlayWindow::canBecomeKey() const
+{
+    return !SelfCheckFlag::isSet();
+}
+
+bool OverlayWindow::isTitled() const
+{
+    return !(windowFlags() & Qt::FramelessWindowHint);
+}
+
+void OverlayWindow::orderFrontRegardless()
+{
+    if (!isTitled() && geometry() != m_frame)
+        setGeometry(m_frame);
+    show();
+    if (SelfCheckFlag::isSet())
+        lower();
+    else
+        raise();
+}
+
+void OverlayWindow::makeKeyAndOrderFront()
+{
+    orderFrontRegardless();
+    if (!canBecomeKey())
+        return;
+    if (keyWindow && keyWindow != this)
+        keyWindow->releaseKeyboard();
+    keyWindow = this;
+    m_key = true;
+    activateWindow();
+    if (m_content)
+        m_content->setFocus(Qt::ActiveWindowFocusReason);
+    // No window manager hands the keyboard to an overlay: take it.
+    if (!isTitled())
+        windowHandle()->setKeyboardGrabEnabled(true);
+}
+
+void OverlayWindow::orderOut()
+{
+    releaseKeyboard();
+    hide();
+}
+
+void OverlayWindow::releaseKeyboard()
+{
+    if (m_key && windowHandle())
+        windowHandle()->setKeyboardGrabEnabled(false);
+    m_key = false;
+    if (keyWindow == this)
+        keyWindow = nullptr;
+}
+
+bool OverlayWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != windowHandle() || m_replacing)
+        return false;
+    return handleWindowEvent(event);
+}
+
+// Every event of the window passes here before the window's widgets see it.
+bool OverlayWindow::handleWindowEvent(QEvent *event)
+{
+    activateByInput(event);
+    if (edges && edges->handleEvent(event, this))
+        return true;
+    const QEvent::Type type = event->type();
+    const bool keyEvent = type == QEvent::KeyPress || type == QEvent::KeyRelease;
+    if (!(keyEvent && isKeypadEnter(static_cast<QKeyEvent *>(event))) && !edges)
+        return false;
+    m_replacing = true;
+    if (keyEvent && isKeypadEnter(static_cast<QKeyEvent *>(event))) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        QKeyEvent asReturn(type, Qt::Key_Return, key->modifiers() & ~Qt::KeypadModifier, key->nativeScanCode(),
+                           KeyTable::toKeysym(KeyCode::Return).value_or(0), key->nativeModifiers(),
+                           QStringLiteral("\r"), key->isAutoRepeat(), ushort(key->count()));
+        asReturn.setTimestamp(key->timestamp());
+        QCoreApplication::sendEvent(windowHandle(), &asReturn);
+    } else {
+        QCoreApplication::sendEvent(windowHandle(), event);
+    }
+    m_replacing = false;
+    if (edges)
+        edges->updateCursor(event, this);
+    return true;
+}
+
+// A click or key in the canvas window of an inactive application makes it active.
+void OverlayWindow::activateByInput(QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::KeyPress)
+        return;
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive || !isTitled() || SelfCheckFlag::isSet())
+        return;
+    raise();
+    activateWindow();
+    activityLog(QStringLiteral("made active by a %1 in the canvas")
+                    .arg(type == QEvent::KeyPress ? QStringLiteral("key") : QStringLiteral("click")));
+}
+
+void OverlayWindow::closeEvent(QCloseEvent *event)
+{
+    if (onUserClose) {
+        event->ignore();
+        onUserClose();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+void OverlayWindow::hideEvent(QHideEvent *event)
+{
+    releaseKeyboard();
+    QWidget::hideEvent(event);
+}
+
+void OverlayWindow::resizeEvent(QResizeEvent *event)
+{
+    if (m_content)
+        m_content->setGeometry(rect());
+    QWidget::resizeEvent(event);
+}

@@ -1,0 +1,62 @@
+#pragma once
+#include "capture/WindowEdges.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+// The window of one screen's overlay during a capture and, later, of the canvas. As an overlay
+// it is frameless, kept out of the window manager's hands and above every other window (panels
+// and docks included), covering its screen exactly; the one the user works on takes the keyboard
+// (an X keyboard grab, since no window manager gives focus to such a window). Whatever it is, the
+// keypad's Enter acts as Return, and the edge resizer (when there is one) sees every event first.
+class OverlayWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    // An overlay covering frame (global points). While the self-check runs it stays below every
+    // other window and never takes the keyboard.
+    explicit OverlayWindow(const QRect &frame);
+    ~OverlayWindow() override;
+
+    // Run instead of closing when the user closes the window.
+    std::function<void()> onUserClose;
+    // The window's edge resizer, made with the window by makeEdges (when set).
+    std::unique_ptr<WindowEdges> edges;
+    static std::function<std::unique_ptr<WindowEdges>()> makeEdges;
+
+    // The view that fills the window; the window owns it.
+    void setContentView(QWidget *view);
+    QWidget *contentView() const { return m_content; }
+
+    // Whether the window may take the keyboard (never while the self-check runs).
+    bool canBecomeKey() const;
+    // A window with a title bar: the canvas window, not a selection overlay.
+    bool isTitled() const;
+
+    // Shows the window above the others without taking the keyboard.
+    void orderFrontRegardless();
+    // Shows it in front and gives it the keyboard.
+    void makeKeyAndOrderFront();
+    // Hides it and lets the keyboard go.
+    void orderOut();
+    bool isKey() const { return m_key; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    bool handleWindowEvent(QEvent *event);
+    void activateByInput(QEvent *event);
+    void releaseKeyboard();
+
+    QPointer<QWidget> m_content;
+    QRect m_frame;
+    bool m_key = false;
+    bool m_replacing = false;
+};
