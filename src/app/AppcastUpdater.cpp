@@ -73,9 +73,10 @@ bool AppcastUpdater::acceptable(const QUrl &url) const
 QNetworkReply *AppcastUpdater::get(const QUrl &url, qint64 limit)
 {
     QNetworkRequest request(url);
+    // Downloads may move to another host (the signature vouches for them), never from https
+    // to http.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         m_config.allowPlainHttp ? QNetworkRequest::NoLessSafeRedirectPolicy
-                                                 : QNetworkRequest::SameOriginRedirectPolicy);
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(60000);
     QNetworkReply *reply = m_network.get(request);
     // Anything larger than expected is not what the feed promised: stop reading early.
@@ -249,8 +250,10 @@ void AppcastUpdater::stop(int code, const QString &description)
             tell(QStringLiteral("Quillet™ %1 is up to date").arg(m_config.currentVersion));
         else if (code == installedBySystem)
             tell(description);
-        else
+        else if (code < downloadFailed)
             tell(QStringLiteral("Could not check for updates"));
+        else
+            tell(QStringLiteral("The update could not be installed"));
     }
     m_userAsked = false;
     m_delegate.updaterAborted({errorDomain, code, description});

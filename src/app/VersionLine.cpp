@@ -4,7 +4,8 @@
 #include <QRegularExpression>
 
 namespace VersionLine {
-
+namespace {
+// The locale's long date style without the day of the week ("March 3, 2026", "3. März 2026").
 QString longDate(const QDate &date, const QLocale &locale)
 {
     // The locale's long format names the day of the week; the version line reads better
@@ -19,6 +20,7 @@ QString longDate(const QDate &date, const QLocale &locale)
     }
     return locale.toString(date, format.trimmed());
 }
+} // namespace
 
 QString text(const QString &version, const std::optional<QString> &date, bool release,
              const QLocale &locale)

@@ -11,6 +11,4 @@ namespace VersionLine {
 // the locale's long style, e.g. "Version 1.4 · March 3, 2026".
 QString text(const QString &version, const std::optional<QString> &date, bool release,
              const QLocale &locale);
-// The locale's long date style without the day of the week ("March 3, 2026", "3. März 2026").
-QString longDate(const QDate &date, const QLocale &locale);
 } // namespace VersionLine
