@@ -7,6 +7,7 @@
 #include "TestEnv.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -173,6 +174,24 @@ private slots:
         const auto kept = geometry.orientArrow(std::nullopt, {20, 200}, {200, 200}, 14);
         QVERIFY(kept.kept);
         QVERIFY(Plane::same(kept.head, QPointF(200, 200)));
+    }
+
+    void bothEndsOnPicturesGoByBusyness()
+    {
+        // Left half flat grey, right half a black and white checker of 8-pixel squares.
+        constexpr int size = 100;
+        std::vector<uchar> bytes(size * size * 4, 128);
+        for (int y = 0; y < size; ++y)
+            for (int x = size / 2; x < size; ++x)
+                std::fill_n(bytes.data() + (y * size + x) * 4, 3, ((x / 8 + y / 8) % 2) ? 255 : 0);
+        const auto sampler = PixelSampler::make({size, size, size * 4, bytes.data(), PixelView::bgra});
+        const CanvasGeometry g(QRectF(0, 0, 100, 100), QRectF(0, 0, 100, 100), sampler, RGB::white());
+        QCOMPARE(g.busyness({20, 50}, 8), 0.0);
+        QVERIFY(g.busyness({80, 50}, 8) > 0.1);
+        QVERIFY(g.orientArrow(false, {20, 50}, {80, 50}, 8).kept); // head to the busy end
+        const auto turned = g.orientArrow(true, {80, 50}, {20, 50}, 8);
+        QVERIFY(!turned.kept);
+        QVERIFY(Plane::same(turned.head, QPointF(80, 50)));
     }
 };
 
