@@ -17,15 +17,17 @@ struct Frame {
 // The magic number for a quarter circle drawn as one cubic.
 constexpr double kQuarter = 0.5522847498307936;
 
+// A round-capped band from s = from to s = to, r to either side, turning the same way round as
+// the head polygon so that the non-zero rule fills their overlap.
 void addCapsule(ShapePath &path, const Frame &f, double from, double to, double r)
 {
-    path.moveTo(f.at(from, r));
-    path.lineTo(f.at(to, r));
-    path.cubicTo(f.at(to + kQuarter * r, r), f.at(to + r, kQuarter * r), f.at(to + r, 0));
-    path.cubicTo(f.at(to + r, -kQuarter * r), f.at(to + kQuarter * r, -r), f.at(to, -r));
-    path.lineTo(f.at(from, -r));
-    path.cubicTo(f.at(from - kQuarter * r, -r), f.at(from - r, -kQuarter * r), f.at(from - r, 0));
-    path.cubicTo(f.at(from - r, kQuarter * r), f.at(from - kQuarter * r, r), f.at(from, r));
+    path.moveTo(f.at(from, -r));
+    path.lineTo(f.at(to, -r));
+    path.cubicTo(f.at(to + kQuarter * r, -r), f.at(to + r, -kQuarter * r), f.at(to + r, 0));
+    path.cubicTo(f.at(to + r, kQuarter * r), f.at(to + kQuarter * r, r), f.at(to, r));
+    path.lineTo(f.at(from, r));
+    path.cubicTo(f.at(from - kQuarter * r, r), f.at(from - r, kQuarter * r), f.at(from - r, 0));
+    path.cubicTo(f.at(from - r, -kQuarter * r), f.at(from - kQuarter * r, -r), f.at(from, -r));
     path.close();
 }
 

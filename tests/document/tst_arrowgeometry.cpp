@@ -69,6 +69,18 @@ private slots:
         QVERIFY(!p.contains({100.5, 0}));
     }
 
+    void unusualStyleFallsBackToTwoFigures()
+    {
+        // A head far wider than long: the shaft's round end would reach past the head's sides,
+        // so head and shaft come as two figures that fill the same area.
+        const ShapePath p = ArrowShape::path({0, 0}, {100, 0}, ArrowStyle{100, 10, 60});
+        QCOMPARE(p.figures.size(), 2);
+        QVERIFY(p.contains({50, 17})); // shaft, 36 wide
+        QVERIFY(!p.contains({50, 19}));
+        QVERIFY(p.contains({95, 10})); // head
+        QVERIFY(p.contains({-17, 0})); // round tail end
+    }
+
     void outlineFollowsTheDirection()
     {
         const ShapePath right = ArrowShape::path({0, 0}, {100, 0}, ArrowStyle::forScale(2));
