@@ -1,6 +1,8 @@
 #include "Contrast.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <cmath>
 
 namespace Contrast {
@@ -34,17 +36,33 @@ Measured measure(const RGB &c)
     return {labOfLinear(r, g, b), 0.2126 * r + 0.7152 * g + 0.0722 * b};
 }
 
-// Measures a list of colours; runs of one colour (flat regions) are measured once.
+// measure() through a small per-thread memory of recent colours: the canvas asks about the same
+// colours on every refresh, and pow and cbrt are the bulk of the work.
+Measured measureRemembered(const RGB &c)
+{
+    struct Entry {
+        RGB key;
+        Measured value;
+        bool used = false;
+    };
+    thread_local std::array<Entry, 1024> memory{};
+    quint64 bits[3];
+    static_assert(sizeof(RGB) == sizeof bits);
+    std::memcpy(bits, &c, sizeof bits);
+    quint64 h = (bits[0] * 0x9E3779B97F4A7C15ull) ^ (bits[1] * 0xC2B2AE3D27D4EB4Full) ^ bits[2];
+    h ^= h >> 29;
+    Entry &e = memory[size_t(h * 0xBF58476D1CE4E5B9ull >> 54)];
+    if (!e.used || !(e.key == c))
+        e = {c, measure(c), true};
+    return e.value;
+}
+
 QList<Measured> measureAll(const QList<RGB> &colors)
 {
     QList<Measured> result;
     result.reserve(colors.size());
-    for (qsizetype i = 0; i < colors.size(); ++i) {
-        if (i > 0 && colors.at(i) == colors.at(i - 1))
-            result.append(result.last());
-        else
-            result.append(measure(colors.at(i)));
-    }
+    for (const RGB &c : colors)
+        result.append(measureRemembered(c));
     return result;
 }
 
@@ -116,7 +134,7 @@ bool tooClose(const RGB &x, const RGB &y)
 
 std::optional<RGB> outline(const QList<RGB> &samples, const RGB &mark)
 {
-    const Measured m = measure(mark);
+    const Measured m = measureRemembered(mark);
     QList<Measured> near;
     for (const Measured &s : measureAll(samples)) {
         if (close(s, m))
@@ -125,7 +143,7 @@ std::optional<RGB> outline(const QList<RGB> &samples, const RGB &mark)
     if (near.size() < 2)
         return std::nullopt;
     auto separation = [&](const RGB &candidate) {
-        const Lab c = oklab(candidate);
+        const Lab c = measureRemembered(candidate).lab;
         double least = labDistance(c, m.lab);
         for (const Measured &s : near)
             least = std::min(least, labDistance(c, s.lab));
@@ -140,7 +158,7 @@ std::optional<RGB> areaOutline(const QList<RGB> &samples, const RGB &mark)
 {
     if (samples.size() < 3)
         return std::nullopt;
-    const Measured m = measure(mark);
+    const Measured m = measureRemembered(mark);
     const QList<Measured> measured = measureAll(samples);
     const auto nearCount = std::count_if(measured.cbegin(), measured.cend(),
                                          [&](const Measured &s) { return close(s, m); });

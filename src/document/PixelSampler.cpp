@@ -138,6 +138,6 @@ RGB PixelSampler::color(double nx, double ny) const
             ++count;
         }
     }
-    return {sum[0] / double(count) / 255.0, sum[1] / double(count) / 255.0,
-            sum[2] / double(count) / 255.0};
+    const double scale = 255.0 * count; // one rounding: sum / count / 255 as one quotient
+    return {sum[0] / scale, sum[1] / scale, sum[2] / scale};
 }
