@@ -185,9 +185,14 @@ private slots:
             << QList<QRectF>{{0, 0, 100, 100}} << QSizeF(500, 100) << 20.0 << QPointF(0, 120);
         QTest::newRow("narrow one beside")
             << QList<QRectF>{{0, 0, 100, 100}} << QSizeF(90, 100) << 20.0 << QPointF(120, 0);
+        // Beside the last shot (0, 200) would be (120, 200): another shot within half a gap of
+        // that place sends the new one below everything, one just beyond does not.
         QTest::newRow("beside place taken, within half a gap")
-            << QList<QRectF>{{0, 0, 100, 100}, {0, 300, 100, 50}, {225, 0, 50, 50}}
-            << QSizeF(90, 100) << 20.0 << QPointF(0, 370);
+            << QList<QRectF>{{0, 0, 100, 100}, {215, 200, 30, 30}, {0, 200, 100, 100}}
+            << QSizeF(90, 100) << 20.0 << QPointF(0, 320);
+        QTest::newRow("other shot just beyond half a gap")
+            << QList<QRectF>{{0, 0, 100, 100}, {221, 200, 30, 30}, {0, 200, 100, 100}}
+            << QSizeF(90, 100) << 20.0 << QPointF(120, 200);
         QTest::newRow("below the lowest shot")
             << QList<QRectF>{{0, 0, 100, 400}, {120, 0, 100, 100}} << QSizeF(100, 100) << 20.0
             << QPointF(0, 420);
