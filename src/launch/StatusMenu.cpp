@@ -32,7 +32,11 @@ StatusMenu::StatusMenu(const MenuActions &actions, const MenuOptions &options, Q
             });
 }
 
-StatusMenu::~StatusMenu() = default;
+StatusMenu::~StatusMenu()
+{
+    // The icon goes before the menu it shows.
+    delete m_statusItem;
+}
 
 void StatusMenu::build(const MenuActions &actions, const MenuOptions &options)
 {

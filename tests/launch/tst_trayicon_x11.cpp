@@ -21,12 +21,8 @@ class TestTrayIcon : public QObject
     FakeKeyGrabber grabber;
     MemoryShortcutStore store;
 
-private slots:
-    void initTestCase()
+    void startTrayHost()
     {
-        // No status-notifier host here: the icon goes to the XEmbed tray.
-        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
         trayer.setProgram(QStringLiteral("trayer"));
         trayer.setArguments({"--edge", "top", "--align", "right", "--widthtype", "request",
                              "--height", "24", "--SetDockType", "true", "--expand", "true"});
@@ -34,6 +30,14 @@ private slots:
         trayer.start();
         QVERIFY2(trayer.waitForStarted(5000), qPrintable(trayer.errorString()));
         QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // No status-notifier host here: the icon goes to the XEmbed tray.
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
     }
 
     void cleanupTestCase()
@@ -47,8 +51,21 @@ private slots:
         }
     }
 
+    void iconWaitsForATrayHostThatStartsLater()
+    {
+        // At login the panel may come up after the application.
+        HotKeyCenter hotKeys(grabber, store);
+        Menus menus(hotKeys, MenuActions(), {});
+        QSystemTrayIcon *icon = menus.statusMenu().statusItem();
+        QTest::qWait(200);
+        QVERIFY(icon->geometry().isEmpty());
+        startTrayHost();
+        QTRY_VERIFY_WITH_TIMEOUT(!icon->geometry().isEmpty(), 10000);
+    }
+
     void iconIsEmbeddedAndOpensItsMenu()
     {
+        QVERIFY(QSystemTrayIcon::isSystemTrayAvailable());
         HotKeyCenter hotKeys(grabber, store);
         QList<bool> opened;
         MenuActions actions;
