@@ -435,6 +435,31 @@ private slots:
         QCOMPARE(rows(menus->mainMenu().helpMenu()).contains("What’s New…"), updater);
     }
 
+    void settingsSectionsOnceTheSettingsExist()
+    {
+        hotKeys = std::make_unique<HotKeyCenter>(grabber, store);
+        MenuActions actions = recorder.actions();
+        actions.openSettingsSection = [this](const QString &section) {
+            recorder.calls << "section " + section;
+        };
+        Menus menus(*hotKeys, actions, {});
+        QMenu *settings = menus.mainMenu().settingsMenu();
+        find(settings, "Problem Reports")->trigger();
+        find(settings, "Legal")->trigger();
+        find(menus.mainMenu().helpMenu(), "Contact…")->trigger();
+        QCOMPARE(recorder.calls,
+                 QStringList({"section reports", "section legal", "section contact"}));
+        for (QAction *item : settings->actions())
+            QVERIFY(item->isSeparator() || item->isEnabled());
+
+        // The ticks follow the preferences each time the menu opens.
+        QAction *dock = find(settings, "Hide App from taskbar");
+        QVERIFY(!dock->isChecked());
+        Preferences::shared().setValue("dock.hidden", true);
+        emit settings->aboutToShow();
+        QVERIFY(dock->isChecked());
+    }
+
     void keyEquivalents()
     {
         auto menus = build();
