@@ -8,12 +8,6 @@
 #include <QRegularExpression>
 #include <QSet>
 
-struct GnomeShortcutStore::Key {
-    BuiltIn builtIn;
-    QString schema;
-    QString key;
-};
-
 namespace {
 constexpr int noKey = 0xffff;
 

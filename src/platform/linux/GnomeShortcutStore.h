@@ -27,7 +27,12 @@ public:
     static std::optional<QStringList> parseList(const QString &printed);
 
 private:
-    struct Key;
+    // A table row whose gsettings key is installed.
+    struct Key {
+        BuiltIn builtIn;
+        QString schema;
+        QString key;
+    };
     const QList<Key> &keys() const;
     std::optional<QString> run(const QStringList &arguments) const;
 
