@@ -109,20 +109,16 @@ bool EntryWriter::commit(const QString &work, const QString &entry, QString *err
     if (!unsupported)
         return false;
 
-    // No folder swap on this file system: move the new files in, canvas.json last, then drop
-    // what the new entry does not hold.
-    const QStringList names = QDir(work).entryList(QDir::Files | QDir::Hidden);
-    QStringList ordered;
-    for (const QString &n : names)
-        if (n != canvasFile)
-            ordered.append(n);
-    ordered.append(canvasFile);
-    for (const QString &n : ordered)
-        if (!HistoryFiles::rename(work + QLatin1Char('/') + n, entry + QLatin1Char('/') + n, error))
-            return false;
-    const QStringList old = QDir(entry).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    for (const QString &n : old)
-        if (!ordered.contains(n))
-            HistoryFiles::removeTree(entry + QLatin1Char('/') + n);
+    // No folder swap on this file system: the old entry steps aside under a hidden name, the
+    // new one takes its place, then the old one goes. A crash in between leaves the old entry
+    // aside, and the next save puts it back (HistoryFiles::sweepWorkFolders).
+    const QString aside = historyFolder + QLatin1Char('/') + HistoryFiles::workName(QStringLiteral("previous"), name);
+    if (!HistoryFiles::rename(entry, aside, error))
+        return false;
+    if (!HistoryFiles::rename(work, entry, error)) {
+        HistoryFiles::rename(aside, entry);
+        return false;
+    }
+    HistoryFiles::removeTree(aside);
     return true;
 }

@@ -14,8 +14,8 @@
 // already on disk with the same crop get a second name, the others are cropped and encoded here),
 // then swapped with the entry folder in one rename: a reader, a crash or a power loss sees the
 // old entry or the new one whole. Files of the old entry not in the new one go with it. When the
-// file system cannot swap folders, the files are renamed into the entry one by one, canvas.json
-// last. Any failure leaves the entry as it was and is logged.
+// file system cannot swap folders, the old entry is renamed aside first. Any failure leaves the
+// entry as it was and is logged.
 struct EntryWriter {
     struct ShotFile {
         QString name; // "shot-<UUID>.png"

@@ -25,7 +25,9 @@ bool failed(QString *error, int code)
 
 QByteArray native(const QString &path) { return QFile::encodeName(path); }
 
-const QStringList workKinds = {QStringLiteral("staging"), QStringLiteral("removing")};
+const QStringList workKinds = {QStringLiteral("staging"), QStringLiteral("removing"),
+                               QStringLiteral("previous")};
+const QString previousKind = QStringLiteral("previous");
 } // namespace
 
 bool writeSynced(const QString &path, const QByteArray &bytes, QString *error)
@@ -151,9 +153,16 @@ void sweepWorkFolders(const QString &folder)
     for (const QFileInfo &item : items) {
         const QString name = item.fileName();
         for (const QString &kind : workKinds) {
-            if (name.startsWith(QLatin1Char('.') + kind + QLatin1Char('-'))
-                && item.lastModified().toUTC() < stale)
-                removeTree(item.filePath());
+            const QString prefix = QLatin1Char('.') + kind + QLatin1Char('-');
+            if (!name.startsWith(prefix) || name.size() <= prefix.size() + 9
+                || item.lastModified().toUTC() >= stale)
+                continue;
+            // An entry set aside by a save that never finished goes back where it was.
+            const QString base = name.mid(prefix.size(), name.size() - prefix.size() - 9);
+            const QString original = QDir(folder).filePath(base);
+            if (kind == previousKind && !QFileInfo::exists(original) && rename(item.filePath(), original))
+                continue;
+            removeTree(item.filePath());
         }
     }
 }

@@ -26,7 +26,8 @@ bool removeTree(const QString &path);
 bool removeAtOnce(const QString &path);
 // Hidden names of work folders: "." + kind + "-" + base + "-" + a random suffix.
 QString workName(const QString &kind, const QString &base);
-// Deletes work folders of earlier runs in the folder that are older than a minute.
+// Deletes work folders of earlier runs in the folder that are older than a minute, except that
+// an entry set aside whose place is still free is put back.
 void sweepWorkFolders(const QString &folder);
 // The PNG form of a picture; empty when it cannot be encoded.
 QByteArray pngData(const QImage &picture);
