@@ -1,0 +1,75 @@
+#include "capture/OverlayLayout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace OverlayLayout {
+
+QPointF snapped(QPointF p, double scale)
+{
+    return {std::round(p.x() * scale) / scale, std::round(p.y() * scale) / scale};
+}
+
+QString sizeText(QSizeF size, double scale)
+{
+    const auto w = static_cast<long long>(std::llround(size.width() * scale));
+    const auto h = static_cast<long long>(std::llround(size.height() * scale));
+    return QStringLiteral("%1 \u00d7 %2").arg(w).arg(h);
+}
+
+QString pointerText(QPointF p, double scale)
+{
+    const auto x = static_cast<long long>(std::floor(p.x() * scale));
+    const auto y = static_cast<long long>(std::floor(p.y() * scale));
+    return QStringLiteral("%1  %2").arg(x).arg(y);
+}
+
+QPointF chipOrigin(const QRectF &r, QSizeF chip, QSizeF bounds)
+{
+    double x = r.center().x() - chip.width() / 2;
+    x = std::max(x, chipMargin);
+    x = std::min(x, bounds.width() - chip.width() - chipMargin);
+    double y = r.bottom() + chipGap;
+    if (y + chip.height() > bounds.height() - chipMargin)
+        y = r.bottom() - chip.height() - chipGap;
+    return {std::round(x), std::round(y)};
+}
+
+QPointF pointerLabelOrigin(QPointF p, QSizeF label, QSizeF bounds)
+{
+    double x = p.x() + 14;
+    if (x + label.width() > bounds.width() - 4)
+        x = p.x() - label.width() - 10;
+    double y = p.y() + 16;
+    if (y + label.height() > bounds.height() - 4)
+        y = p.y() - label.height() - 10;
+    return {std::round(x), std::round(y)};
+}
+
+std::array<QPointF, 8> gripPoints(const QRectF &r)
+{
+    const double l = r.left(), t = r.top(), rt = r.right(), b = r.bottom();
+    const double mx = r.center().x(), my = r.center().y();
+    return {QPointF(l, t),  QPointF(mx, t), QPointF(rt, t), QPointF(rt, my),
+            QPointF(rt, b), QPointF(mx, b), QPointF(l, b),  QPointF(l, my)};
+}
+
+bool showsHandles(const QRectF &r)
+{
+    return r.width() >= handleMinSide && r.height() >= handleMinSide;
+}
+
+bool isChoice(const QRectF &r)
+{
+    return r.width() >= minAreaSide && r.height() >= minAreaSide;
+}
+
+QRectF pickedWindowRect(const QRectF &hovered, QSize imagePixels, double scale, const QRect &box)
+{
+    const double width = imagePixels.width() / scale;
+    const double height = imagePixels.height() / scale;
+    const double topMargin = imagePixels.height() - (box.y() + box.height());
+    return {hovered.left() - box.x() / scale, hovered.top() - topMargin / scale, width, height};
+}
+
+} // namespace OverlayLayout
