@@ -9,6 +9,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace PageMaker;
 
@@ -226,10 +227,13 @@ private slots:
         QTest::newRow("disk full, new entry") << "full-new";
         QTest::newRow("disk full, existing entry") << "full-existing";
         QTest::newRow("folder cannot be made") << "no-folder";
+        QTest::newRow("read-only folder") << "read-only";
     }
     void failedSavesKeepEarlierEntries()
     {
         QFETCH(QString, fault);
+        if (fault == "read-only" && ::geteuid() == 0)
+            QSKIP("permissions do not hold for root");
         const Page small = page(QSize(200, 200));
         const auto earlier = saveNow(small);
         QVERIFY(earlier);
@@ -245,6 +249,10 @@ private slots:
             Recents::setFolderOverride(TestEnv::home() + "/plainfile/History");
             result = saveNow(big, id);
             Recents::setFolderOverride(QString());
+        } else if (fault == "read-only") {
+            QFile::setPermissions(Recents::folder(), QFile::ReadOwner | QFile::ExeOwner);
+            result = saveNow(big, id);
+            QFile::setPermissions(Recents::folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         } else {
             DiskFull full(20000);
             result = saveNow(big, id);
