@@ -1,0 +1,245 @@
+#include "capture/Importer.h"
+
+#include "capture/HeifDecoder.h"
+#include "capture/ImageResolution.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QMimeData>
+#include <QMimeDatabase>
+#include <QtConcurrent/QtConcurrentMap>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <mutex>
+#include <numeric>
+
+namespace Importer {
+
+namespace {
+
+// Qt refuses to allocate more than 128 MB for one picture by default; the pixel limit decides
+// here, for pictures of up to 8 bytes a pixel (16 bits a channel).
+void raiseAllocationLimit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        QImageReader::setAllocationLimit(int(std::ceil(double(maxPixels) * 8 / (1024.0 * 1024.0))));
+    });
+}
+
+QImage premultiplied(QImage image)
+{
+    if (image.isNull())
+        return image;
+    if (!image.hasAlphaChannel())
+        return image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
+    return image.format() == QImage::Format_ARGB32_Premultiplied
+               ? image
+               : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+double scaleFor(const QByteArray &data)
+{
+    const std::optional<double> dpi = ImageResolution::dotsPerInch(data);
+    if (!dpi)
+        return 1;
+    const double scale = *dpi / 72.0;
+    return scale < 1 || scale > 4 ? 1 : scale;
+}
+
+std::optional<Picture> fromImage(const QImage &decoded, double scale)
+{
+    if (decoded.isNull() || decoded.width() <= 3 || decoded.height() <= 3)
+        return std::nullopt;
+    return Picture{premultiplied(decoded), scale, std::nullopt};
+}
+
+std::optional<Picture> decodeHeif(const QByteArray &data)
+{
+    const HeifDecoder heif(data);
+    const QSize size = heif.size();
+    if (!heif.isValid() || !withinPixelLimit(size.width(), size.height()))
+        return std::nullopt;
+    return fromImage(heif.decode(), 1);
+}
+
+QList<QUrl> fileUrls(const QMimeData *data)
+{
+    QList<QUrl> out;
+    if (!data || !data->hasUrls())
+        return out;
+    for (const QUrl &u : data->urls())
+        if (u.isLocalFile())
+            out.append(u);
+    return out;
+}
+
+bool isImageFile(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
+    return type.name().startsWith(QLatin1String("image/"));
+}
+
+} // namespace
+
+QStringList imageTypes()
+{
+    return {QStringLiteral("image/png"), QStringLiteral("image/tiff"), QStringLiteral("image/jpeg"),
+            QStringLiteral("image/heic")};
+}
+
+bool withinPixelLimit(qint64 width, qint64 height)
+{
+    return width > 0 && height > 0 && width <= maxPixels / height;
+}
+
+std::optional<QByteArray> readFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st;
+    std::optional<QByteArray> out;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxBytes) {
+        QByteArray data;
+        data.resize(qsizetype(st.st_size));
+        qsizetype done = 0;
+        while (done < data.size()) {
+            const ssize_t n = ::read(fd, data.data() + done, size_t(data.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        // A file that changed size while it was read is not trusted.
+        char extra;
+        if (done == data.size() && ::read(fd, &extra, 1) == 0)
+            out = std::move(data);
+    }
+    ::close(fd);
+    return out;
+}
+
+std::optional<Picture> decode(const std::optional<QByteArray> &data)
+{
+    if (!data || data->isEmpty() || data->size() > maxBytes)
+        return std::nullopt;
+    raiseAllocationLimit();
+    if (HeifDecoder::looksLikeHeif(*data))
+        return decodeHeif(*data);
+
+    QBuffer buffer;
+    buffer.setData(*data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size();
+    if (!size.isValid() || !withinPixelLimit(size.width(), size.height()))
+        return std::nullopt;
+    QImage image;
+    if (!reader.read(&image))
+        return std::nullopt;
+    // The header may have said less than the picture holds.
+    if (!withinPixelLimit(image.width(), image.height()))
+        return std::nullopt;
+    return fromImage(image, scaleFor(*data));
+}
+
+QImage downscaled(const QImage &image, int width)
+{
+    if (image.isNull() || width <= 0 || image.width() <= width)
+        return image;
+    const int height = std::max(1, int(std::lround(double(width) * image.height() / image.width())));
+    const QImage out = image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return out.isNull() ? image : premultiplied(out);
+}
+
+Loaded load(const QList<QUrl> &urls)
+{
+    const int n = int(urls.size());
+    if (n == 0)
+        return {};
+    std::vector<std::optional<Picture>> filled(size_t(n), std::nullopt);
+    std::vector<int> indices(static_cast<size_t>(n));
+    std::iota(indices.begin(), indices.end(), 0);
+    QtConcurrent::blockingMap(indices, [&](int i) {
+        const QUrl &url = urls.at(i);
+        std::optional<Picture> p = url.isLocalFile() ? decode(readFile(url.toLocalFile())) : std::nullopt;
+        if (p && n > 1)
+            p->small = downscaled(p->image, smallWidth);
+        filled[size_t(i)] = std::move(p);
+    });
+    Loaded result;
+    for (auto &slot : filled)
+        if (slot)
+            result.pictures.append(std::move(*slot));
+    result.failed = n - int(result.pictures.size());
+    return result;
+}
+
+std::optional<Picture> picture(const QMimeData *data)
+{
+    if (!data)
+        return std::nullopt;
+    for (const QUrl &url : fileUrls(data))
+        if (auto p = decode(readFile(url.toLocalFile())))
+            return p;
+    for (const QString &type : imageTypes())
+        if (data->hasFormat(type))
+            if (auto p = decode(data->data(type)))
+                return p;
+    if (data->hasImage()) {
+        const QImage image = qvariant_cast<QImage>(data->imageData());
+        if (withinPixelLimit(image.width(), image.height()))
+            return fromImage(image, 1);
+    }
+    return std::nullopt;
+}
+
+Loaded pictures(const QMimeData *data)
+{
+    const QList<QUrl> urls = fileUrls(data);
+    if (!urls.isEmpty()) {
+        Loaded loaded = load(urls);
+        if (!loaded.pictures.isEmpty())
+            return loaded;
+    }
+    if (auto p = picture(data))
+        return {{*p}, 0};
+    return {{}, 1};
+}
+
+bool canRead(const QMimeData *data)
+{
+    if (!data)
+        return false;
+    for (const QUrl &url : fileUrls(data))
+        if (isImageFile(url.toLocalFile()))
+            return true;
+    for (const QString &type : imageTypes())
+        if (data->hasFormat(type))
+            return true;
+    return false;
+}
+
+QString addedMessage(int added, int failed)
+{
+    QString text = added == 1 ? QStringLiteral("Added 1 picture") : QStringLiteral("Added %1 pictures").arg(added);
+    if (failed < 1)
+        return text;
+    if (failed == 1)
+        return text + QStringLiteral("; 1 file is not a picture Quillet™ can read");
+    return text + QStringLiteral("; %1 files are not pictures Quillet™ can read").arg(failed);
+}
+
+} // namespace Importer
