@@ -17,6 +17,7 @@
 #include <QRadialGradient>
 #include <QVariantAnimation>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -34,6 +35,22 @@ QColor withAlpha(QColor c, double alpha)
 {
     c.setAlphaF(float(alpha));
     return c;
+}
+
+// Qt spreads a fill of many lines over worker threads. For the thin pieces painted on every
+// pointer move (edges of the dim, the border) that hand-off costs far more than the fill itself,
+// so narrow pieces are filled in short bands that stay on this thread. Pieces are device-pixel
+// aligned and painted without antialiasing, so bands meet without a seam.
+void fillThin(QPainter &p, const QRectF &r, const QColor &color, double dpr)
+{
+    constexpr double narrowPixels = 512, bandPixels = 48;
+    if (r.width() * dpr >= narrowPixels) {
+        p.fillRect(r, color);
+        return;
+    }
+    const double band = std::max(1.0, std::floor(bandPixels / dpr));
+    for (double top = r.top(); top < r.bottom(); top += band)
+        p.fillRect(QRectF(r.left(), top, r.width(), std::min(band, r.bottom() - top)), color);
 }
 
 // The pixels within m points of a rectangle's edges, on both sides.
@@ -517,6 +534,7 @@ void OverlayView::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
     const double s = m_pixelScale;
+    const double dpr = devicePixelRatioF();
     const QRectF b(rect());
     // The dim covers the bounds less the hole: four bands around it (or the whole bounds).
     QRectF dimBands[4];
@@ -541,8 +559,21 @@ void OverlayView::paintEvent(QPaintEvent *event)
         for (int i = 0; i < bandCount; ++i) {
             const QRectF piece = dimBands[i].intersected(target);
             if (!piece.isEmpty())
-                p.fillRect(piece, dim);
+                fillThin(p, piece, dim, dpr);
         }
+    }
+
+    if (m_look.border) {
+        // A line of 1.5 pt along the selection grown by 0.5 pt, snapped to whole device pixels:
+        // round(1.5 × dpr) pixels thick, of which round(0.25 × dpr) lie inside the selection.
+        const QColor line = withAlpha(Qt::white, 0.95);
+        const double w = std::round(1.5 * dpr) / dpr, in = std::round(0.25 * dpr) / dpr;
+        const QRectF o = m_look.border->adjusted(in - w, in - w, w - in, w - in);
+        const double side = std::max(0.0, o.height() - 2 * w);
+        fillThin(p, QRectF(o.left(), o.top(), o.width(), w), line, dpr);
+        fillThin(p, QRectF(o.left(), o.bottom() - w, o.width(), w), line, dpr);
+        fillThin(p, QRectF(o.left(), o.top() + w, w, side), line, dpr);
+        fillThin(p, QRectF(o.right() - w, o.top() + w, w, side), line, dpr);
     }
 
     p.setRenderHint(QPainter::Antialiasing);
@@ -553,23 +584,18 @@ void OverlayView::paintEvent(QPaintEvent *event)
         p.setBrush(withAlpha(accent, 0.12));
         p.drawRect(r);
     }
-    if (m_look.border) {
-        p.setPen(QPen(withAlpha(Qt::white, 0.95), 1.5));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(m_look.border->adjusted(-0.5, -0.5, 0.5, 0.5));
-        if (OverlayLayout::showsHandles(*m_look.border)) {
-            const double radius = OverlayLayout::handleSize / 2, blur = 2.5;
-            for (const QPointF &g : OverlayLayout::gripPoints(*m_look.border)) {
-                QRadialGradient shadow(g, radius + blur);
-                shadow.setColorAt((radius - blur) / (radius + blur), withAlpha(Qt::black, 0.35));
-                shadow.setColorAt(1, Qt::transparent);
-                p.setPen(Qt::NoPen);
-                p.setBrush(shadow);
-                p.drawEllipse(g, radius + blur, radius + blur);
-                p.setPen(QPen(withAlpha(Qt::black, 0.3), 0.5));
-                p.setBrush(Qt::white);
-                p.drawEllipse(g, radius, radius);
-            }
+    if (m_look.border && OverlayLayout::showsHandles(*m_look.border)) {
+        const double radius = OverlayLayout::handleSize / 2, blur = 2.5;
+        for (const QPointF &g : OverlayLayout::gripPoints(*m_look.border)) {
+            QRadialGradient shadow(g, radius + blur);
+            shadow.setColorAt((radius - blur) / (radius + blur), withAlpha(Qt::black, 0.35));
+            shadow.setColorAt(1, Qt::transparent);
+            p.setPen(Qt::NoPen);
+            p.setBrush(shadow);
+            p.drawEllipse(g, radius + blur, radius + blur);
+            p.setPen(QPen(withAlpha(Qt::black, 0.3), 0.5));
+            p.setBrush(Qt::white);
+            p.drawEllipse(g, radius, radius);
         }
     }
 }
