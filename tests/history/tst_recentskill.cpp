@@ -59,7 +59,7 @@ private slots:
                 return;
             entriesSeen = std::max(entriesSeen, int(Recents::list().size()));
         }
-        QVERIFY(entriesSeen > 5);
+        QVERIFY(entriesSeen > 2); // the saver got entries onto the disk between kills
     }
 };
 
