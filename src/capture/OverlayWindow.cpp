@@ -43,6 +43,14 @@ OverlayWindow::OverlayWindow(const QRect &frame) : m_frame(frame)
     windowHandle()->installEventFilter(this);
 }
 
+// Changing the window's flags (as the canvas does) gives it a new native window: watch that one.
+bool OverlayWindow::event(QEvent *event)
+{
+    if (event->type() == QEvent::WinIdChange && windowHandle())
+        windowHandle()->installEventFilter(this);
+    return QWidget::event(event);
+}
+
 OverlayWindow::~OverlayWindow()
 {
     releaseKeyboard();

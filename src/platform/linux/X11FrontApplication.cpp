@@ -105,7 +105,7 @@ bool X11FrontApplication::activate(const RunningApp &app)
     if (!describe(app.window))
         return false;
     // Source 2: the request comes on the user's behalf, so window managers do not refuse it.
-    const quint32 data[5] = {2, XCB_CURRENT_TIME, 0, 0, 0};
+    const quint32 data[5] = {2, X11Props::serverTime(), 0, 0, 0};
     X11Props::sendToRoot(app.window, X11Props::atom("_NET_ACTIVE_WINDOW"), data);
     return true;
 }

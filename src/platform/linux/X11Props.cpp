@@ -118,3 +118,33 @@ void X11Props::sendToRoot(xcb_window_t window, xcb_atom_t type, const quint32 (&
                    reinterpret_cast<const char *>(&event));
     xcb_flush(c);
 }
+
+// The time stamp of a property change on a window of our own, as window managers expect of
+// requests made on the user's behalf.
+quint32 X11Props::serverTime()
+{
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        return XCB_CURRENT_TIME;
+    }
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_window_t w = xcb_generate_id(c);
+    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
+    xcb_flush(c);
+    quint32 time = XCB_CURRENT_TIME;
+    while (xcb_generic_event_t *event = xcb_wait_for_event(c)) {
+        const bool found = (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY;
+        if (found)
+            time = reinterpret_cast<xcb_property_notify_event_t *>(event)->time;
+        std::free(event);
+        if (found)
+            break;
+    }
+    xcb_destroy_window(c, w);
+    xcb_disconnect(c);
+    return time;
+}

@@ -22,6 +22,10 @@ std::optional<quint32> value(xcb_window_t window, xcb_atom_t property, xcb_atom_
 // The bytes of an 8-bit property of any type.
 std::optional<QByteArray> bytes(xcb_window_t window, xcb_atom_t property);
 
+// The X server's time now (a round trip on a private connection); 0 (CurrentTime) when it
+// cannot be had.
+quint32 serverTime();
+
 // Sends a 32-bit client message about window to the root window, as window managers expect.
 void sendToRoot(xcb_window_t window, xcb_atom_t type, const quint32 (&data)[5]);
 } // namespace X11Props

@@ -1,0 +1,419 @@
+#include "capture/CaptureSession.h"
+
+#include "app/ActivityLog.h"
+#include "app/SelfCheckFlag.h"
+#include "app/Toast.h"
+#include "capture/ClipboardPicture.h"
+#include "capture/OverlayWindow.h"
+#include "capture/SessionCanvas.h"
+#include "platform/FrontApplication.h"
+#include "platform/Preferences.h"
+#include "platform/WindowList.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QTimer>
+
+namespace {
+CaptureSession *current = nullptr;
+
+constexpr double minWindowSide = 40;  // smaller windows are not offered for picking
+constexpr double minAreaSide = 8;     // a smaller remembered area is no choice
+} // namespace
+
+std::optional<CaptureSession::LastArea> CaptureSession::lastArea;
+std::function<void()> CaptureSession::sessionEndedHook;
+std::function<SessionCanvas *(OverlayView *)> CaptureSession::canvasOf;
+std::function<void(CaptureSession &, SessionCanvas &, bool)> CaptureSession::writePages;
+OverlayView::WindowCapture CaptureSession::windowCapture;
+
+CaptureSession::CaptureSession(const QList<FrozenFrame> &frames, std::optional<RunningApp> previousApp, Mode mode)
+    : m_mode(mode), m_previousApp(std::move(previousApp))
+{
+    for (const FrozenFrame &frame : frames) {
+        const QRect f = frame.screen.geometry;
+        const double scale = f.width() > 0 ? double(frame.image.width()) / f.width() : 1.0;
+        auto *view = new OverlayView(f.size(), frame.image, scale);
+        view->setSession(this);
+        if (windowCapture)
+            view->setWindowCapture(windowCapture);
+        auto *window = new OverlayWindow(f);
+        window->setContentView(view);
+        m_windows << window;
+        m_views << view;
+        m_displays << std::optional<quint32>(frame.screen.displayId);
+    }
+}
+
+// The chain of further-shot sessions goes one after another, not by recursion.
+CaptureSession::~CaptureSession()
+{
+    releaseWindows();
+    CaptureSession *next = m_child;
+    m_child = nullptr;
+    while (next) {
+        CaptureSession *after = next->m_child;
+        next->m_child = nullptr;
+        next->deleteLater();
+        next = after;
+    }
+}
+
+CaptureSession *CaptureSession::currentSession()
+{
+    return current;
+}
+
+void CaptureSession::setCurrentSession(CaptureSession *session)
+{
+    CaptureSession *old = current;
+    current = session;
+    if (old && old != session)
+        old->deleteLater();
+}
+
+void CaptureSession::setChild(CaptureSession *session)
+{
+    if (m_child && m_child != session)
+        m_child->deleteLater();
+    m_child = session;
+    if (session)
+        session->m_parent = this;
+}
+
+QList<OverlayWindow *> CaptureSession::windows() const
+{
+    QList<OverlayWindow *> out;
+    for (const auto &w : m_windows)
+        out << w.data();
+    return out;
+}
+
+QList<OverlayView *> CaptureSession::views() const
+{
+    QList<OverlayView *> out;
+    for (const auto &v : m_views)
+        out << v.data();
+    return out;
+}
+
+SessionCanvas *CaptureSession::canvas() const
+{
+    return m_active && canvasOf ? canvasOf(m_active) : nullptr;
+}
+
+void CaptureSession::activateApplication(OverlayWindow *window) const
+{
+    if (window && !SelfCheckFlag::isSet())
+        window->activateWindow();
+}
+
+// Orders every window out and forgets it; the windows go once control is back in the event
+// loop, since a view of theirs may be what called.
+void CaptureSession::releaseWindows()
+{
+    for (const auto &w : std::as_const(m_windows)) {
+        if (!w)
+            continue;
+        w->orderOut();
+        w->deleteLater();
+    }
+    m_windows.clear();
+    m_views.clear();
+    m_displays.clear();
+}
+
+int CaptureSession::windowIndexUnderPointer() const
+{
+    const QPoint p = QCursor::pos();
+    for (int i = 0; i < m_windows.size(); ++i) {
+        if (m_windows[i] && m_windows[i]->geometry().contains(p))
+            return i;
+    }
+    return -1;
+}
+
+void CaptureSession::show()
+{
+    for (const auto &w : std::as_const(m_windows)) {
+        if (w)
+            w->orderFrontRegardless();
+    }
+    if (m_windows.isEmpty())
+        return;
+    const QPoint p = QCursor::pos();
+    const int under = windowIndexUnderPointer();
+    OverlayWindow *key = m_windows[under < 0 ? 0 : under];
+    if (key) {
+        activateApplication(key);
+        key->makeKeyAndOrderFront();
+    }
+    for (int i = 0; i < m_windows.size() && i < m_views.size(); ++i) {
+        if (!m_windows[i] || !m_views[i])
+            continue;
+        const bool inside = m_windows[i]->geometry().contains(p);
+        m_views[i]->trackPointer(inside, QPointF(m_views[i]->mapFromGlobal(p)));
+    }
+}
+
+void CaptureSession::loadWindowList()
+{
+    const bool captureSelf = Preferences::shared().boolValue(QStringLiteral("dev.captureSelf")).value_or(false);
+    const qint64 own = captureSelf ? -1 : QCoreApplication::applicationPid();
+    QList<WindowListEntry> kept;
+    for (const WindowListEntry &w : WindowList::shared().onScreenWindows()) {
+        if (w.layer != 0 || (own > 0 && w.pid == own) || (w.alpha && *w.alpha <= 0.01) || !w.bounds)
+            continue;
+        if (w.bounds->width() < minWindowSide || w.bounds->height() < minWindowSide)
+            continue;
+        kept << w;
+    }
+    for (int i = 0; i < m_windows.size() && i < m_views.size(); ++i) {
+        if (!m_windows[i] || !m_views[i])
+            continue;
+        const QPointF origin = m_windows[i]->geometry().topLeft();
+        const QRectF bounds(QPointF(0, 0), QSizeF(m_views[i]->size()));
+        QList<QRectF> rects;
+        QList<quint32> ids;
+        for (const WindowListEntry &w : std::as_const(kept)) {
+            const QRectF cut = w.bounds->translated(-origin) & bounds;
+            if (cut.width() >= minWindowSide && cut.height() >= minWindowSide) {
+                rects << cut;
+                ids << w.number;
+            }
+        }
+        m_views[i]->setWindows(rects, ids);
+    }
+}
+
+void CaptureSession::chooseFullScreen()
+{
+    const int under = windowIndexUnderPointer();
+    const int i = under < 0 ? 0 : under;
+    if (i < m_views.size() && m_views[i])
+        m_views[i]->finish(QRectF(QPointF(0, 0), QSizeF(m_views[i]->size())));
+}
+
+void CaptureSession::repeatLastArea()
+{
+    if (!lastArea || m_views.isEmpty())
+        return;
+    int index = 0;
+    if (lastArea->display) {
+        const int found = m_displays.indexOf(lastArea->display);
+        index = found < 0 ? 0 : found;
+    }
+    OverlayView *view = m_views[index];
+    if (!view)
+        return;
+    const QRectF cut = lastArea->rect & QRectF(QPointF(0, 0), QSizeF(view->size()));
+    if (cut.width() >= minAreaSide && cut.height() >= minAreaSide)
+        view->finish(cut);
+}
+
+void CaptureSession::commitArea(OverlayView *view, const QRectF &rect)
+{
+    m_active = view;
+    const int i = m_views.indexOf(view);
+    if (i >= 0)
+        lastArea = LastArea{m_displays.value(i), rect};
+    OverlayWindow *chosen = nullptr;
+    for (int k = 0; k < m_windows.size(); ++k) {
+        if (!m_windows[k])
+            continue;
+        if (k < m_views.size() && m_views[k] == view)
+            chosen = m_windows[k];
+        else
+            m_windows[k]->orderOut();
+    }
+    if (chosen)
+        chosen->makeKeyAndOrderFront();
+    // Without a canvas editor the chosen area has nowhere to open: say so and let the screen go
+    // once the view has finished handing the area over.
+    if (m_mode == Mode::Canvas && !canvasOf) {
+        activityLog(QStringLiteral("capture: the canvas is not in this build; the chosen area is not opened"));
+        QTimer::singleShot(0, this, [this] { end(true); });
+    }
+}
+
+void CaptureSession::copyArea(OverlayView *view, const QRectF &rect)
+{
+    const QImage picture = view ? view->croppedImage(rect) : QImage();
+    if (picture.isNull()) {
+        QApplication::beep();
+        return;
+    }
+    copyWindowImage(picture, view->pixelScale());
+}
+
+void CaptureSession::copyWindowImage(const QImage &image, double scale)
+{
+    // A picture that cannot be put on the clipboard is not reported as copied.
+    if (!ClipboardPicture::put(image, scale)) {
+        QApplication::beep();
+        return;
+    }
+    const QSize size = image.size();
+    end(true);
+    toast(QStringLiteral("Copied  %1 × %2").arg(size.width()).arg(size.height()), 0.9);
+}
+
+void CaptureSession::addAreaShot(OverlayView *view, const QRectF &rect)
+{
+    if (!view)
+        return;
+    const QImage picture = view->frozen();
+    const double scale = view->pixelScale();
+    QPointer<CaptureSession> parent = m_parent;
+    hideOverlays();
+    if (!parent)
+        return;
+    parent->bringForward();
+    if (SessionCanvas *c = parent->canvas())
+        c->addShotPage(picture, scale, rect);
+}
+
+void CaptureSession::addWindowShot(const QImage &image, double scale)
+{
+    QPointer<CaptureSession> parent = m_parent;
+    hideOverlays();
+    if (!parent)
+        return;
+    parent->bringForward();
+    const double s = scale > 0 ? scale : 1.0;
+    if (SessionCanvas *c = parent->canvas())
+        c->addShotPage(image, s, QRectF(0, 0, image.width() / s, image.height() / s));
+}
+
+bool CaptureSession::cancelSelection()
+{
+    if (m_child && m_child->cancelSelection())
+        return true;
+    if (m_windows.isEmpty())
+        return false;
+    if (m_active && m_active->stage() == OverlayView::Stage::Canvas)
+        return false;
+    if (m_mode == Mode::AddShot) {
+        QPointer<CaptureSession> parent = m_parent;
+        hideOverlays();
+        if (parent)
+            parent->bringForward();
+    } else {
+        end(true);
+    }
+    return true;
+}
+
+void CaptureSession::bringForward()
+{
+    setChild(nullptr);
+    OverlayWindow *window = m_active ? qobject_cast<OverlayWindow *>(m_active->window()) : nullptr;
+    if (!window)
+        return;
+    window->orderFrontRegardless();
+    activateApplication(window);
+    window->makeKeyAndOrderFront();
+    if (SessionCanvas *c = canvas())
+        c->focusDocument();
+    watchFrontApp();
+}
+
+void CaptureSession::hideForCapture()
+{
+    if (SessionCanvas *c = canvas())
+        c->endEditing();
+    for (const auto &w : std::as_const(m_windows)) {
+        if (w)
+            w->orderOut();
+    }
+}
+
+void CaptureSession::hideOverlays()
+{
+    releaseWindows();
+}
+
+void CaptureSession::end(bool reactivate)
+{
+    if (m_autosaveWork) {
+        m_autosaveWork->stop();
+        m_autosaveWork->deleteLater();
+        m_autosaveWork = nullptr;
+    }
+    if (SessionCanvas *c = canvas()) {
+        c->saveCurrentPage();
+        if (writePages)
+            writePages(*this, *c, false);
+    }
+    releaseWindows();
+    setCurrentSession(nullptr);
+    if (!current) {
+        activityLog(QStringLiteral("canvas closed"));
+        updateDockIcon();
+        stepBackInAppSwitcher();
+    }
+    forgetCanvasCameUp();
+    if (reactivate && m_previousApp)
+        FrontApplication::shared().activate(*m_previousApp);
+    if (sessionEndedHook)
+        sessionEndedHook();
+}
+
+void CaptureSession::dragOutFinished(bool dropped)
+{
+    const auto backToNormal = [this] {
+        for (const auto &w : std::as_const(m_windows)) {
+            if (!w)
+                continue;
+            w->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+            w->setWindowOpacity(1.0);
+        }
+    };
+    if (!dropped) {
+        backToNormal();
+        if (OverlayWindow *w = m_active ? qobject_cast<OverlayWindow *>(m_active->window()) : nullptr)
+            w->makeKeyAndOrderFront();
+        return;
+    }
+    SessionCanvas *c = canvas();
+    const bool stays = c && c->markCurrentPageDone();
+    if (stays)
+        backToNormal();
+    else
+        end(true);
+    toast(QStringLiteral("Dropped"), 0.9);
+}
+
+void CaptureSession::setDebugText(const QString &text)
+{
+    for (const auto &v : std::as_const(m_views)) {
+        if (v)
+            v->setDebugText(text);
+    }
+}
+
+void CaptureSession::scheduleAutosave()
+{
+    if (m_mode != Mode::Canvas || m_autosaveWork)
+        return;
+    m_autosaveWork = new QTimer(this);
+    m_autosaveWork->setSingleShot(true);
+    m_autosaveWork->setInterval(1000);
+    connect(m_autosaveWork, &QTimer::timeout, this, [this] { autosave(false); });
+    m_autosaveWork->start();
+}
+
+void CaptureSession::autosave(bool sync)
+{
+    if (m_autosaveWork) {
+        m_autosaveWork->stop();
+        m_autosaveWork->deleteLater();
+        m_autosaveWork = nullptr;
+    }
+    SessionCanvas *c = canvas();
+    if (!c || m_windows.isEmpty())
+        return;
+    if (writePages)
+        writePages(*this, *c, sync);
+}

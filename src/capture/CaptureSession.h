@@ -1,0 +1,131 @@
+#pragma once
+#include "capture/FrozenFrame.h"
+#include "capture/OverlayView.h"
+#include "capture/OverlayViewHost.h"
+#include "platform/RunningApp.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QRectF>
+
+#include <functional>
+#include <optional>
+
+class OverlayWindow;
+class QTimer;
+class SessionCanvas;
+
+// One capture, from the moment the screens are frozen until its canvas closes. It owns one
+// overlay window per screen (each holding an OverlayView with that screen's frozen picture),
+// knows which overlay the user chose, puts clipboard results on the clipboard, hands further
+// shots to the canvas of its parent session, and ends in one fixed sequence of steps.
+// Main thread only.
+class CaptureSession : public QObject, public OverlayViewHost
+{
+    Q_OBJECT
+public:
+    // The area chosen last: the display it was chosen on and the rectangle in that overlay's
+    // points.
+    struct LastArea
+    {
+        std::optional<quint32> display;
+        QRectF rect;
+    };
+
+    // A live capture: one overlay per frozen frame, in the frames' order.
+    CaptureSession(const QList<FrozenFrame> &frames, std::optional<RunningApp> previousApp, Mode mode);
+    ~CaptureSession() override;
+
+    // The one slot that owns the current session. Setting it releases the session it held.
+    static CaptureSession *currentSession();
+    static void setCurrentSession(CaptureSession *session);
+    static std::optional<LastArea> lastArea;
+    // Run at the end of every end().
+    static std::function<void()> sessionEndedHook;
+    // The canvas that a view hosts, or none (filled by the canvas editor).
+    static std::function<SessionCanvas *(OverlayView *)> canvasOf;
+    // Writes the canvas's pages to the capture history (filled by the history; sync waits).
+    static std::function<void(CaptureSession &, SessionCanvas &, bool sync)> writePages;
+    // How the overlays take a clicked window's own picture (filled with the screen freezer's).
+    static OverlayView::WindowCapture windowCapture;
+
+    CaptureSession *parentSession() const { return m_parent; }
+    CaptureSession *child() const { return m_child; }
+    // Makes session (mode AddShot) the child taking a further shot for this session's canvas;
+    // this session owns it, and it points back weakly.
+    void setChild(CaptureSession *session);
+    OverlayView *active() const { return m_active; }
+    QList<OverlayWindow *> windows() const;
+    QList<OverlayView *> views() const;
+    QList<std::optional<quint32>> displays() const { return m_displays; }
+    std::optional<RunningApp> previousApp() const { return m_previousApp; }
+    bool autosavePending() const { return m_autosaveWork != nullptr; }
+
+    // Shows every overlay and gives the keyboard to the one under the pointer.
+    void show();
+    // What a capture starts with after show(): area selection with window hover, the whole
+    // screen under the pointer, or the area chosen last.
+    void loadWindowList();
+    void chooseFullScreen();
+    void repeatLastArea();
+
+    // The overlays' calls.
+    Mode mode() const override { return m_mode; }
+    void commitArea(OverlayView *view, const QRectF &rect) override;
+    void copyArea(OverlayView *view, const QRectF &rect) override;
+    void copyWindowImage(const QImage &image, double scale) override;
+    void addAreaShot(OverlayView *view, const QRectF &rect) override;
+    void addWindowShot(const QImage &image, double scale) override;
+    void hideOverlays() override;
+    OverlayViewHost *parentHost() const override { return m_parent; }
+    void bringForward() override;
+    void end(bool reactivate) override;
+
+    // Escape while selecting; true when it was handled here.
+    bool cancelSelection();
+    // Hides the canvas while a further shot is taken for it (the windows stay in the lists).
+    void hideForCapture();
+    // The canvas's picture was dragged out (and dropped somewhere, or not).
+    void dragOutFinished(bool dropped);
+    void setDebugText(const QString &text);
+
+    // Autosave: one write a second after the first request while none is pending (canvas mode).
+    void scheduleAutosave();
+    void autosave(bool sync);
+
+    // The canvas window, its taskbar presence and the application in front.
+    void canvasOpened();
+    void watchFrontApp();
+    static void frontAppChanged(const std::optional<RunningApp> &app);
+    static void checkFrontTakenBack();
+    // The active view's window while that view is a canvas, else none.
+    OverlayWindow *canvasWindow() const;
+    static double secondsSinceLastInput();
+    static void updateDockIcon();
+    static void stepBackInAppSwitcher();
+    static void refreshDockIconImage();
+    static bool anyWindowShown();
+
+    // Tests: a clock (seconds) in place of the monotonic one, and forgetting the process-wide
+    // state (slots, front watching, the observers installed once).
+    static void setClockForTesting(std::function<double()> clock);
+    static void resetForTesting();
+
+private:
+    SessionCanvas *canvas() const;
+    static void forgetCanvasCameUp();
+    void activateApplication(OverlayWindow *window) const;
+    void releaseWindows();
+    int windowIndexUnderPointer() const;
+
+    QPointer<CaptureSession> m_parent;
+    CaptureSession *m_child = nullptr;
+    Mode m_mode;
+    QPointer<OverlayView> m_active;
+    QList<QPointer<OverlayWindow>> m_windows;
+    QList<QPointer<OverlayView>> m_views;
+    QList<std::optional<quint32>> m_displays;
+    std::optional<RunningApp> m_previousApp;
+    QTimer *m_autosaveWork = nullptr;
+};
