@@ -41,9 +41,36 @@ public:
         std::free(codes);
         return code;
     }
-    void send(uint8_t type, xcb_keysym_t sym)
+    void send(uint8_t type, xcb_keysym_t sym) { sendCode(type, keycode(sym)); }
+    void sendCode(uint8_t type, xcb_keycode_t code)
     {
-        xcb_test_fake_input(m_c, type, keycode(sym), XCB_CURRENT_TIME, m_root, 0, 0, 0);
+        xcb_test_fake_input(m_c, type, code, XCB_CURRENT_TIME, m_root, 0, 0, 0);
+        xcb_flush(m_c);
+    }
+    // A keycode without symbols, and giving one a symbol (0 takes it away again).
+    xcb_keycode_t spareKeycode() const
+    {
+        const xcb_setup_t *setup = xcb_get_setup(m_c);
+        const int count = setup->max_keycode - setup->min_keycode + 1;
+        auto *reply = xcb_get_keyboard_mapping_reply(
+            m_c, xcb_get_keyboard_mapping(m_c, setup->min_keycode, count), nullptr);
+        if (!reply)
+            return 0;
+        const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(reply);
+        xcb_keycode_t spare = 0;
+        for (int i = count - 1; i >= 0 && !spare; --i) {
+            bool empty = true;
+            for (int j = 0; j < reply->keysyms_per_keycode; ++j)
+                empty = empty && syms[i * reply->keysyms_per_keycode + j] == 0;
+            if (empty)
+                spare = xcb_keycode_t(setup->min_keycode + i);
+        }
+        std::free(reply);
+        return spare;
+    }
+    void setSymbol(xcb_keycode_t code, xcb_keysym_t sym)
+    {
+        xcb_change_keyboard_mapping(m_c, 1, code, 1, &sym);
         xcb_flush(m_c);
     }
     void down(xcb_keysym_t sym) { send(XCB_KEY_PRESS, sym); }
@@ -205,6 +232,27 @@ private slots:
         QCOMPARE(plain.start(digit3, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT), QStringLiteral("ready"));
         QCOMPARE(withNumLock.start(digit3, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_2),
                  QStringLiteral("ready"));
+    }
+
+    void keymapChangeRegistersAgain()
+    {
+        int changes = 0;
+        center->onChange = [&changes] { ++changes; };
+        const xcb_keycode_t spare = keyboard->spareKeycode();
+        if (!spare)
+            QSKIP("the keyboard has no free keycode");
+        // "2" gets a second key; the registration made after the change takes it as well.
+        keyboard->setSymbol(spare, digit2);
+        QTRY_VERIFY(changes > 0);
+        keyboard->down(controlL);
+        keyboard->down(shiftL);
+        keyboard->sendCode(XCB_KEY_PRESS, spare);
+        keyboard->sendCode(XCB_KEY_RELEASE, spare);
+        keyboard->up(shiftL);
+        keyboard->up(controlL);
+        QTRY_COMPARE(fired, QList<CaptureAction>{CaptureAction::areaToCanvas});
+        keyboard->setSymbol(spare, 0);
+        QTRY_VERIFY(changes > 1);
     }
 
     void tapSeesKeysFirst()

@@ -130,6 +130,28 @@ const QList<GnomeShortcutStore::Key> &GnomeShortcutStore::keys() const
     return *m_keys;
 }
 
+QHash<QString, QStringList> GnomeShortcutStore::currentLists() const
+{
+    QHash<QString, QStringList> lists;
+    QSet<QString> schemas;
+    for (const Key &k : keys())
+        schemas.insert(k.schema);
+    // Lines of "schema key value".
+    for (const QString &schema : std::as_const(schemas)) {
+        const auto printed = run({QStringLiteral("list-recursively"), schema});
+        if (!printed)
+            continue;
+        for (const QString &line : printed->split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QStringList parts = line.split(QLatin1Char(' '));
+            if (parts.size() < 3 || parts[0] != schema)
+                continue;
+            if (const auto list = parseList(parts.mid(2).join(QLatin1Char(' '))))
+                lists.insert(schema + QLatin1Char(' ') + parts[1], *list);
+        }
+    }
+    return lists;
+}
+
 QList<SystemShortcutStore::BuiltIn> GnomeShortcutStore::builtIns() const
 {
     QList<BuiltIn> out;
@@ -142,10 +164,11 @@ std::optional<QJsonObject> GnomeShortcutStore::read() const
 {
     if (keys().isEmpty())
         return std::nullopt;
+    const QHash<QString, QStringList> lists = currentLists();
     QJsonObject settings;
     for (const Key &k : keys()) {
-        const auto list = parseList(run({QStringLiteral("get"), k.schema, k.key}).value_or(QString()));
-        if (!list)
+        const auto list = lists.constFind(k.schema + QLatin1Char(' ') + k.key);
+        if (list == lists.cend())
             continue;
         // The first accelerator the key table can express stands for the binding; an emptied
         // binding keeps the default keys so that switching it on again shows what comes back.
@@ -166,12 +189,13 @@ std::optional<QJsonObject> GnomeShortcutStore::read() const
 bool GnomeShortcutStore::write(const QJsonObject &settings)
 {
     bool ok = true;
+    const QHash<QString, QStringList> lists = currentLists();
     for (const Key &k : keys()) {
         const auto want = enabledOf(settings.value(QString::number(k.builtIn.id)));
         if (!want)
             continue;
-        const auto list = parseList(run({QStringLiteral("get"), k.schema, k.key}).value_or(QString()));
-        if (!list) {
+        const auto list = lists.constFind(k.schema + QLatin1Char(' ') + k.key);
+        if (list == lists.cend()) {
             ok = false;
             continue;
         }

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/SystemShortcutStore.h"
 
+#include <QHash>
 #include <QStringList>
 
 #include <optional>
@@ -34,6 +35,9 @@ private:
         QString key;
     };
     const QList<Key> &keys() const;
+    // The accelerators of every key of the table, read with one call per schema; a key that
+    // could not be read is missing.
+    QHash<QString, QStringList> currentLists() const;
     std::optional<QString> run(const QStringList &arguments) const;
 
     QString m_program;
