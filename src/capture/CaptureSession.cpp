@@ -13,7 +13,11 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 CaptureSession *current = nullptr;
@@ -27,6 +31,9 @@ std::function<void()> CaptureSession::sessionEndedHook;
 std::function<SessionCanvas *(OverlayView *)> CaptureSession::canvasOf;
 std::function<void(CaptureSession &, SessionCanvas &, bool)> CaptureSession::writePages;
 OverlayView::WindowCapture CaptureSession::windowCapture;
+std::function<void(CaptureSession &, OverlayView *, const Markup &, const QHash<QUuid, ShotImage> &,
+                   const std::optional<QString> &)>
+    CaptureSession::openPictures;
 
 CaptureSession::CaptureSession(const QList<FrozenFrame> &frames, std::optional<RunningApp> previousApp, Mode mode)
     : m_mode(mode), m_previousApp(std::move(previousApp))
@@ -34,16 +41,59 @@ CaptureSession::CaptureSession(const QList<FrozenFrame> &frames, std::optional<R
     for (const FrozenFrame &frame : frames) {
         const QRect f = frame.screen.geometry;
         const double scale = f.width() > 0 ? double(frame.image.width()) / f.width() : 1.0;
-        auto *view = new OverlayView(f.size(), frame.image, scale);
-        view->setSession(this);
-        if (windowCapture)
-            view->setWindowCapture(windowCapture);
-        auto *window = new OverlayWindow(f);
-        window->setContentView(view);
-        m_windows << window;
-        m_views << view;
-        m_displays << std::optional<quint32>(frame.screen.displayId);
+        addOverlay(f, frame.image, scale, frame.screen.displayId);
     }
+}
+
+CaptureSession::CaptureSession(const Markup &markup, const QHash<QUuid, ShotImage> &images,
+                               const std::optional<QString> &historyId, std::optional<RunningApp> previousApp,
+                               const QList<ScreenInfo> &screens)
+    : m_mode(Mode::Canvas), m_previousApp(std::move(previousApp))
+{
+    QList<ScreenInfo> all = screens;
+    if (all.isEmpty() && QGuiApplication::primaryScreen())
+        all << ScreenInfo{0, QGuiApplication::primaryScreen()->name(), QGuiApplication::primaryScreen()->geometry(),
+                          QGuiApplication::primaryScreen()->devicePixelRatio()};
+    const auto first = markup.shots.isEmpty() ? images.constEnd() : images.constFind(markup.shots.first().id);
+    const auto picture = first != images.constEnd() ? first : images.constBegin();
+    if (all.isEmpty() || picture == images.constEnd()) {
+        closeWithoutCanvas(QStringLiteral("capture: nothing to open"));
+        return;
+    }
+    const QPoint p = QCursor::pos();
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    auto chosen = std::find_if(all.cbegin(), all.cend(), [&](const ScreenInfo &s) { return s.geometry.contains(p); });
+    if (chosen == all.cend() && primary)
+        chosen = std::find_if(all.cbegin(), all.cend(), [&](const ScreenInfo &s) { return s.name == primary->name(); });
+    const ScreenInfo &screen = chosen == all.cend() ? all.first() : *chosen;
+    addOverlay(screen.geometry, picture->image, picture->pixelScale, screen.displayId);
+    m_active = m_views.first();
+    if (!openPictures) {
+        closeWithoutCanvas(QStringLiteral("capture: the canvas is not in this build; the pictures are not opened"));
+        return;
+    }
+    openPictures(*this, m_active, markup, images, historyId);
+}
+
+void CaptureSession::addOverlay(const QRect &frame, const QImage &picture, double pixelScale, quint32 displayId)
+{
+    auto *view = new OverlayView(frame.size(), picture, pixelScale);
+    view->setSession(this);
+    if (windowCapture)
+        view->setWindowCapture(windowCapture);
+    auto *window = new OverlayWindow(frame);
+    window->setContentView(view);
+    m_windows << window;
+    m_views << view;
+    m_displays << std::optional<quint32>(displayId);
+}
+
+// A session whose canvas cannot open says so and ends once its maker has stored it, so that it
+// does not hold the current-session slot with nothing on screen.
+void CaptureSession::closeWithoutCanvas(const QString &what)
+{
+    activityLog(what);
+    QTimer::singleShot(0, this, [this] { end(true); });
 }
 
 // The chain of further-shot sessions goes one after another, not by recursion.
@@ -231,10 +281,8 @@ void CaptureSession::commitArea(OverlayView *view, const QRectF &rect)
         chosen->makeKeyAndOrderFront();
     // Without a canvas editor the chosen area has nowhere to open: say so and let the screen go
     // once the view has finished handing the area over.
-    if (m_mode == Mode::Canvas && !canvasOf) {
-        activityLog(QStringLiteral("capture: the canvas is not in this build; the chosen area is not opened"));
-        QTimer::singleShot(0, this, [this] { end(true); });
-    }
+    if (m_mode == Mode::Canvas && !canvasOf)
+        closeWithoutCanvas(QStringLiteral("capture: the canvas is not in this build; the chosen area is not opened"));
 }
 
 void CaptureSession::copyArea(OverlayView *view, const QRectF &rect)

@@ -2,12 +2,16 @@
 #include "capture/FrozenFrame.h"
 #include "capture/OverlayView.h"
 #include "capture/OverlayViewHost.h"
+#include "capture/ShotImage.h"
+#include "document/Markup.h"
 #include "platform/RunningApp.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QRectF>
+#include <QUuid>
 
 #include <functional>
 #include <optional>
@@ -35,6 +39,11 @@ public:
 
     // A live capture: one overlay per frozen frame, in the frames' order.
     CaptureSession(const QList<FrozenFrame> &frames, std::optional<RunningApp> previousApp, Mode mode);
+    // A reopened history entry or opened pictures (at least one image): one overlay on the screen
+    // under the pointer (else the primary screen, else the first) showing the first shot's
+    // picture, on which openPictures opens the canvas at once.
+    CaptureSession(const Markup &markup, const QHash<QUuid, ShotImage> &images, const std::optional<QString> &historyId,
+                   std::optional<RunningApp> previousApp, const QList<ScreenInfo> &screens);
     ~CaptureSession() override;
 
     // The one slot that owns the current session. Setting it releases the session it held.
@@ -47,6 +56,10 @@ public:
     static std::function<SessionCanvas *(OverlayView *)> canvasOf;
     // Writes the canvas's pages to the capture history (filled by the history; sync waits).
     static std::function<void(CaptureSession &, SessionCanvas &, bool sync)> writePages;
+    // Opens the canvas of a picture session on its overlay view (filled by the canvas editor).
+    static std::function<void(CaptureSession &, OverlayView *, const Markup &, const QHash<QUuid, ShotImage> &,
+                              const std::optional<QString> &historyId)>
+        openPictures;
     // How the overlays take a clicked window's own picture (filled with the screen freezer's).
     static OverlayView::WindowCapture windowCapture;
 
@@ -118,6 +131,8 @@ private:
     void activateApplication(OverlayWindow *window) const;
     void releaseWindows();
     int windowIndexUnderPointer() const;
+    void addOverlay(const QRect &frame, const QImage &picture, double pixelScale, quint32 displayId);
+    void closeWithoutCanvas(const QString &what);
 
     QPointer<CaptureSession> m_parent;
     CaptureSession *m_child = nullptr;

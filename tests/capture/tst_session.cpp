@@ -167,6 +167,41 @@ private slots:
         CaptureSession::canvasOf = canvasEditor;
     }
 
+    void pictureSessionOpensOnTheScreenUnderThePointer()
+    {
+        const QList<ScreenInfo> screens = {ScreenInfo{11, "A", QRect(-500, 0, 500, 400), 1},
+                                           ScreenInfo{22, "B", QRect(0, 0, 800, 600), 1}};
+        const QUuid first = QUuid::createUuid(), second = QUuid::createUuid();
+        Markup markup;
+        markup.shots = {Shot(first, QPointF(0, 0), QSizeF(100, 50), QRectF(0, 0, 100, 50)),
+                        Shot(second, QPointF(120, 0), QSizeF(60, 40), QRectF(120, 0, 60, 40))};
+        const QHash<QUuid, ShotImage> images = {{second, ShotImage{pattern(60, 40), 1}},
+                                                {first, ShotImage{pattern(200, 100), 2}}};
+        QCursor::setPos(QPoint(-100, 30));
+        QStringList opened;
+        CaptureSession::openPictures = [&](CaptureSession &session, OverlayView *view, const Markup &m,
+                                           const QHash<QUuid, ShotImage> &pictures, const std::optional<QString> &id) {
+            opened << QStringLiteral("%1 %2 shots, %3 pictures, %4")
+                          .arg(view == session.active()).arg(m.shots.size()).arg(pictures.size()).arg(id.value_or("none"));
+        };
+        auto *s = new CaptureSession(markup, images, QStringLiteral("entry-1"), editor(), screens);
+        CaptureSession::setCurrentSession(s);
+        QCOMPARE(opened, QStringList{"1 2 shots, 2 pictures, entry-1"});
+        QCOMPARE(s->mode(), OverlayViewHost::Mode::Canvas);
+        QCOMPARE(s->windows().size(), 1);
+        QCOMPARE(s->windows()[0]->geometry(), QRect(-500, 0, 500, 400));
+        QCOMPARE(s->displays(), QList<std::optional<quint32>>{11u});
+        QCOMPARE(s->views()[0]->frozen().width(), 200); // the first shot's picture
+        QCOMPARE(s->views()[0]->pixelScale(), 2.0);
+
+        // Without a canvas editor the pictures cannot open: the session says so and goes.
+        CaptureSession::openPictures = nullptr;
+        auto *closed = new CaptureSession(markup, images, std::nullopt, editor(), screens);
+        CaptureSession::setCurrentSession(closed);
+        QVERIFY(log().contains("capture: the canvas is not in this build; the pictures are not opened"));
+        QTRY_COMPARE(CaptureSession::currentSession(), nullptr);
+    }
+
     // A further shot for an open canvas: its results go to the parent's canvas.
     void repeatLastArea_data()
     {
