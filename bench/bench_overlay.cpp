@@ -1,6 +1,7 @@
 // The selection overlay on a large screen: how long from showing it to its first painted frame,
 // and what one drag step costs to paint. Run on an X server whose screen is 3840 × 2160, e.g.
 //   Xvfb :97 -screen 0 3840x2160x24 & DISPLAY=:97 QT_QPA_PLATFORM=xcb ./bench_overlay
+#include "capture/CaptureSession.h"
 #include "capture/OverlayView.h"
 
 #include <QApplication>
@@ -133,6 +134,50 @@ void BM_FirstFrameWarmWindow(benchmark::State &state)
     state.counters["paint_ms"] = paintMs / state.iterations();
 }
 
+// Notes the first paint of a widget.
+class PaintWatch : public QObject
+{
+public:
+    bool painted = false;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted = true;
+        return false;
+    }
+};
+
+// A capture session made from the frozen screen: from show() to the first overlay frame painted
+// and handed to the window system.
+void BM_SessionFirstFrame(benchmark::State &state)
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    FrozenFrame frame;
+    frame.screen.name = screen->name();
+    frame.screen.geometry = screen->geometry();
+    frame.screen.pixelScale = screen->devicePixelRatio();
+    frame.image = screenPicture();
+    frame.image.setDevicePixelRatio(frame.screen.pixelScale);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto *session = new CaptureSession({frame}, std::nullopt, OverlayViewHost::Mode::Clipboard);
+        CaptureSession::setCurrentSession(session);
+        PaintWatch watch;
+        session->views().value(0)->installEventFilter(&watch);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        session->show();
+        while (!watch.painted)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        state.PauseTiming();
+        session->views().value(0)->removeEventFilter(&watch);
+        session->end(false);
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+}
+
 // One pointer move of a drag over a large area: selection, dim hole, border, handles and chip
 // follow, and the changed pixels are painted and flushed.
 void BM_DragStep(benchmark::State &state)
@@ -167,6 +212,7 @@ void BM_DragStep(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_FirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK(BM_SessionFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 BENCHMARK(BM_FirstFrameWarmWindow)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 BENCHMARK(BM_DragStep)->Unit(benchmark::kMillisecond)->UseRealTime();
 
