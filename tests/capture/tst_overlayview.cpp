@@ -5,6 +5,7 @@
 
 #include "TestEnv.h"
 
+#include <QCursor>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPromise>
@@ -489,7 +490,16 @@ private slots:
     {
         make(400, 300);
         const QList<QRectF> windows{QRectF(50, 50, 100, 100), QRectF(0, 0, 300, 200)};
+        // A new list highlights the window under the pointer at once, but not during a drag.
+        QCursor::setPos(view->mapToGlobal(QPoint(60, 60)));
+        press(view.get(), {60, 60});
         view->setWindows(windows, {1, 2});
+        QCOMPARE(view->hovered(), std::nullopt);
+        release(view.get(), {60, 60});
+        view->setWindows({}, {});
+        QCOMPARE(view->hovered(), std::nullopt);
+        view->setWindows(windows, {1, 2});
+        QCOMPARE(view->hovered(), windows[0]);
         hover(view.get(), {60, 60});
         QCOMPARE(view->hovered(), windows[0]);
         QCOMPARE(view->chip()->label()->text(), QString("100 × 100"));
