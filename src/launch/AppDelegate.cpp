@@ -1,0 +1,249 @@
+#include "AppDelegate.h"
+
+#include "launch/DispatchSupport.h"
+#include "launch/Menus.h"
+#include "launch/TermSignal.h"
+
+#include "app/ActivityLog.h"
+#include "app/HotKeyCenter.h"
+#include "app/KeyTap.h"
+#include "app/MeltIcon.h"
+#include "app/PreferenceReaders.h"
+#include "app/Shortcut.h"
+#include "app/ShortcutTakeover.h"
+#include "app/Toast.h"
+#include "app/Updates.h"
+#include "capture/CaptureSession.h"
+#include "capture/FreezeError.h"
+#include "capture/ScreenFreezer.h"
+#include "history/Recents.h"
+#include "platform/BuildInfo.h"
+#include "platform/FrontApplication.h"
+#include "platform/Preferences.h"
+#include "platform/ScreenSource.h"
+
+#include <QAction>
+#include <QHash>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFutureWatcher>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+#include <cmath>
+
+QPointer<QMenu> AppDelegate::trackedMenu;
+std::function<bool(int, quint64)> AppDelegate::shortcutKeyHook;
+std::function<void(CaptureSession *)> AppDelegate::captureIntoCanvasHook;
+
+
+AppDelegate::AppDelegate(const QStringList &arguments, std::shared_ptr<ScreenSource> screens,
+                         QObject *parent)
+    : QObject(parent)
+    , m_options(LaunchOptions::parse(arguments, false))
+    , m_demo(arguments.contains(QStringLiteral("--demo")))
+    , m_freezer(new ScreenFreezer(std::move(screens), this))
+    , m_hotKeys(new HotKeyCenter(this))
+    , m_updates(new Updates(this))
+    , m_lastItem(new QAction(QStringLiteral("No capture yet"), this))
+{
+    m_lastItem->setEnabled(false);
+    screenCaptureAllowed = [] { return QGuiApplication::primaryScreen() != nullptr; };
+    showWelcome = [this] { notInThisBuild(QStringLiteral("the welcome window")); };
+    showAlert = [](const QString &informative) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Quillet™"),
+                        QStringLiteral("Quillet™ could not capture the screen"), QMessageBox::Ok);
+        box.setInformativeText(informative);
+        box.exec();
+    };
+}
+
+AppDelegate::~AppDelegate()
+{
+    shortcutKeyHook = nullptr;
+    captureIntoCanvasHook = nullptr;
+}
+
+void AppDelegate::notInThisBuild(const QString &what) const
+{
+    activityLog(QStringLiteral("launch: %1 is not in this build").arg(what));
+}
+
+bool AppDelegate::runSelfCheck()
+{
+    // None of the self-checks is in this build: say so and go on with the normal start.
+    using Check = LaunchOptions::SelfCheck;
+    static const QHash<Check, QString> words = {
+        {Check::autopilot, QStringLiteral("--autopilot")},
+        {Check::benchPages, QStringLiteral("--bench-pages")},
+        {Check::reportCheck, QStringLiteral("--report-check")},
+        {Check::reportSendTest, QStringLiteral("--report-send-test")},
+        {Check::talkCheck, QStringLiteral("--talk-check")},
+        {Check::statsSendTest, QStringLiteral("--stats-send-test")},
+    };
+    if (m_options.selfCheck != Check::none)
+        notInThisBuild(words.value(m_options.selfCheck));
+    return false;
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    // 1–3: the command line, without the self-check options in a build with an update feed.
+    m_options = LaunchOptions::parse(QCoreApplication::arguments(), !BuildInfo::feedUrl().isEmpty());
+    if (runSelfCheck())
+        return;
+
+    // 4: SIGTERM becomes a clean quit on the main thread.
+    m_termination = new TermSignal(this);
+    connect(m_termination, &TermSignal::terminateRequested, this, [this] {
+        activityLog(QStringLiteral("quit: SIGTERM"));
+        cleanUpForQuit();
+        QCoreApplication::exit(0);
+    });
+
+    // 5–7: the update agent; reports and the crash test are not in this build.
+    m_updates->captureSessionExists = [] { return CaptureSession::currentSession() != nullptr; };
+    m_updates->start();
+    notInThisBuild(QStringLiteral("problem reporting"));
+    if (m_options.crashTest)
+        notInThisBuild(QStringLiteral("--crash-test"));
+
+    // 8–10: menus, icon stage, taskbar policy.
+    buildMenus();
+    refreshMeltIcon(false);
+    CaptureSession::updateDockIcon();
+
+    // 11: the global shortcuts.
+    QPointer<AppDelegate> self(this);
+    m_hotKeys->onFire = [self](CaptureAction action) {
+        if (self)
+            self->capture(action);
+    };
+    m_hotKeys->onChange = [self] {
+        if (self && self->m_menus)
+            self->m_menus->refreshItems();
+    };
+    m_hotKeys->registerAll();
+
+    // 12–15: the key tap and the shortcut hook.
+    KeyTap &tap = KeyTap::shared();
+    tap.handle = [self](qint64 keyCode, Shortcut::Modifiers modifiers, bool isRepeat) {
+        return self ? self->m_hotKeys->handleKey(keyCode, modifiers, isRepeat) : false;
+    };
+    shortcutKeyHook = [self](int keyCode, quint64 flags) {
+        if (!self)
+            return false;
+        const Shortcut::Modifiers mods = Shortcut::modifiersFromEventFlags(flags);
+        for (CaptureAction action : CaptureActions::all) {
+            if (self->m_hotKeys->status(action).kind != HotKeyCenter::Status::active)
+                continue;
+            const auto s = self->m_hotKeys->shortcut(action);
+            if (s && s->keyCode == keyCode && s->modifiers == mods) {
+                self->capture(action);
+                return true;
+            }
+        }
+        return false;
+    };
+    tap.escape = [] {
+        CaptureSession *session = CaptureSession::currentSession();
+        return session ? session->cancelSelection() : false;
+    };
+    tap.start();
+
+    // 16: display changes refresh the freezer's display list.
+    auto refreshDisplays = [self] {
+        if (self)
+            self->m_freezer->refresh();
+    };
+    connect(qApp, &QGuiApplication::screenAdded, this, refreshDisplays);
+    connect(qApp, &QGuiApplication::screenRemoved, this, refreshDisplays);
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, refreshDisplays);
+    for (QScreen *screen : QGuiApplication::screens())
+        connect(screen, &QScreen::geometryChanged, this, refreshDisplays);
+
+    // 17–18: the hooks through which the capture calls back up.
+    captureIntoCanvasHook = [self](CaptureSession *session) {
+        if (self)
+            self->captureIntoCanvas(session, CaptureAction::areaToCanvas);
+    };
+    CaptureSession::sessionEndedHook = [] {};
+
+    // 19: reopen the newest capture.
+    if (m_options.reopen)
+        reopenNewest();
+
+    // 20: the rest of a normal start.
+    if (m_demo)
+        return;
+    notInThisBuild(QStringLiteral("usage statistics"));
+    if (screenCaptureAllowed())
+        m_freezer->refresh();
+    if (m_options.welcome) {
+        showWelcome();
+        return;
+    }
+    if (!m_options.settingsSections().isEmpty()) {
+        notInThisBuild(QStringLiteral("the settings window"));
+        return;
+    }
+    const bool onboardingDone = Prefs::store().boolValue(QStringLiteral("onboarding.done")).value_or(false);
+    if (!onboardingDone || !screenCaptureAllowed())
+        showWelcome();
+}
+
+void AppDelegate::reopenNewest()
+{
+    const QList<Recents::Entry> entries = Recents::list();
+    if (!entries.isEmpty())
+        reopen(entries.first().id);
+}
+
+void AppDelegate::handleArguments(const QStringList &arguments)
+{
+    activityLog(QStringLiteral("launch: a second start handed over %1").arg(arguments.mid(1).join(QLatin1Char(' '))));
+    if (arguments.contains(QStringLiteral("--reopen")))
+        reopenNewest();
+    else
+        openApp();
+}
+
+void AppDelegate::openApp()
+{
+    if (CaptureSession *session = CaptureSession::currentSession()) {
+        if (!session->child())
+            session->bringForward();
+        return;
+    }
+    if (!Recents::list().isEmpty()) {
+        reopenNewest();
+        return;
+    }
+    const QString key = HotKeyCenter::preferenceKey(CaptureAction::areaToCanvas);
+    const QJsonValue stored = Prefs::store().value(key);
+    std::optional<Shortcut> shortcut;
+    if (stored.isUndefined())
+        shortcut = HotKeyCenter::defaultShortcut(CaptureAction::areaToCanvas);
+    else
+        shortcut = Shortcut::fromJson(stored);
+    if (shortcut)
+        toast(QStringLiteral("Nothing captured yet. Press ") + shortcut->displayText()
+              + QStringLiteral(" to take a shot."));
+    else
+        toast(QStringLiteral("Nothing captured yet. Capture an area to start."));
+}
+
+void AppDelegate::cleanUpForQuit()
+{
+    if (m_cleanedUp)
+        return;
+    m_cleanedUp = true;
+    HotKeyMode::restore();
+    if (CaptureSession *session = CaptureSession::currentSession())
+        session->autosave(true);
+    Recents::queue().sync([] {});
+    notInThisBuild(QStringLiteral("the run record"));
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the command line asks of the launch: the release filter and the self-check option that
+// runs instead of the normal start-up, if any.
+struct LaunchOptions {
+    enum class SelfCheck { none, autopilot, benchPages, reportCheck, reportSendTest, talkCheck, statsSendTest };
+
+    QStringList arguments; // after the release filter, the program path first
+    SelfCheck selfCheck = SelfCheck::none;
+    QString selfCheckValue;   // folder, file or URL text of the self-check option
+    int benchPages = 12;      // page count of "--bench-pages"
+    bool demo = false;
+    bool reopen = false;
+    bool unseen = false;
+    bool crashTest = false;
+    std::optional<QString> welcome;  // "--welcome" with its page
+    std::optional<QString> settings; // "--settings" with its sections
+
+    // The seven self-check options that a build with an update feed drops.
+    static const QStringList &selfCheckWords();
+
+    // Reads the arguments; releaseBuild removes the self-check option words (their values stay).
+    static LaunchOptions parse(const QStringList &arguments, bool releaseBuild);
+
+    // The settings sections of "--settings": the value split at "+", empty pieces dropped.
+    QStringList settingsSections() const;
+
+    bool has(const QString &word) const { return arguments.contains(word); }
+    // The argument right after the first one equal to word.
+    std::optional<QString> valueAfter(const QString &word) const;
+};

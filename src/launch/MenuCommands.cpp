@@ -1,0 +1,208 @@
+// The delegate's small menu commands: history, modes, updates, restart, and the wiring of the
+// menus to them.
+#include "AppDelegate.h"
+
+#include "launch/DispatchSupport.h"
+#include "launch/Menus.h"
+
+#include "app/ActivityLog.h"
+#include "app/ClashAlert.h"
+#include "app/HotKeyCenter.h"
+#include "app/PreferenceReaders.h"
+#include "app/Toast.h"
+#include "app/Updater.h"
+#include "app/Updates.h"
+#include "capture/CaptureSession.h"
+#include "history/Recents.h"
+#include "platform/PlatformText.h"
+#include "platform/Preferences.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+bool flag(const QString &key)
+{
+    return Prefs::store().boolValue(key).value_or(false);
+}
+} // namespace
+
+MenuActions AppDelegate::menuActions()
+{
+    QPointer<AppDelegate> self(this);
+    auto call = [self](void (AppDelegate::*method)()) {
+        return [self, method] {
+            if (self)
+                (self.data()->*method)();
+        };
+    };
+    MenuActions a;
+    a.capture = [self](CaptureAction action) {
+        if (self)
+            self->capture(action);
+    };
+    a.openApp = call(&AppDelegate::openApp);
+    a.reopen = [self](const QString &id) {
+        if (self)
+            self->reopen(id);
+    };
+    a.togglePause = call(&AppDelegate::togglePause);
+    a.clearHistory = call(&AppDelegate::clearHistory);
+    a.showHistoryFolder = call(&AppDelegate::showHistoryFolder);
+    a.fixShortcuts = call(&AppDelegate::fixShortcuts);
+    a.toggleDevMode = call(&AppDelegate::toggleDevMode);
+    a.toggleDock = call(&AppDelegate::toggleDock);
+    if (m_updates->controller()) {
+        a.checkForUpdates = [self] {
+            if (self)
+                self->m_updates->checkForUpdates();
+        };
+        a.showReleaseNotes = [] { QDesktopServices::openUrl(Updates::releaseNotesURL()); };
+    }
+    a.restart = call(&AppDelegate::restart);
+    a.statusMenuOpen = [self](bool open) {
+        if (self)
+            self->m_menuIsOpen = open;
+    };
+    a.shortcutKeyHook = &shortcutKeyHook;
+    a.trackedMenu = &trackedMenu;
+    return a;
+}
+
+void AppDelegate::buildMenus()
+{
+    MenuOptions options;
+    options.demo = m_demo;
+    options.hasUpdater = m_updates->controller() != nullptr;
+    m_menus = new Menus(*m_hotKeys, menuActions(), options, this);
+    m_menus->lastItem()->setText(m_lastItem->text());
+    m_lastItem = m_menus->lastItem();
+}
+
+void AppDelegate::reopen(const QString &id)
+{
+    if (CaptureSession::currentSession())
+        return;
+    if (!Recents::load(id)) {
+        toast(QStringLiteral("That capture is gone"), 0.9);
+        return;
+    }
+    notInThisBuild(QStringLiteral("reopening a capture (the canvas)"));
+}
+
+void AppDelegate::togglePause()
+{
+    const bool paused = !flag(QStringLiteral("history.paused"));
+    Prefs::store().setValue(QStringLiteral("history.paused"), paused);
+    toast(paused ? QStringLiteral("History paused: new captures are not kept") : QStringLiteral("History on"),
+          0.9);
+}
+
+void AppDelegate::clearHistory()
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Quillet™"),
+                    QStringLiteral("Clear all recent captures?"));
+    box.setInformativeText(QStringLiteral("Quillet™ forgets every capture it has kept. Images you copied or "
+                                          "saved are not touched. This cannot be undone."));
+    QPushButton *clear = box.addButton(QStringLiteral("Clear"), QMessageBox::DestructiveRole);
+    box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(clear);
+    box.exec();
+    if (box.clickedButton() != clear)
+        return;
+    Recents::removeAll();
+    toast(QStringLiteral("History cleared"), 0.9);
+}
+
+void AppDelegate::showHistoryFolder()
+{
+    QDir().mkpath(Recents::folder());
+    QDesktopServices::openUrl(QUrl::fromLocalFile(Recents::folder()));
+}
+
+void AppDelegate::fixShortcuts()
+{
+    QPointer<AppDelegate> self(this);
+    QTimer::singleShot(150, this, [self] {
+        if (!self)
+            return;
+        offerTakeOverForAll(*self->m_hotKeys);
+        for (CaptureAction action : CaptureActions::all) {
+            const auto kind = self->m_hotKeys->status(action).kind;
+            if (kind != HotKeyCenter::Status::active && kind != HotKeyCenter::Status::unassigned) {
+                self->notInThisBuild(QStringLiteral("the settings window"));
+                break;
+            }
+        }
+    });
+}
+
+void AppDelegate::toggleDevMode()
+{
+    const bool on = !flag(QStringLiteral("dev.captureSelf"));
+    Prefs::store().setValue(QStringLiteral("dev.captureSelf"), on);
+    toast(on ? QStringLiteral("Dev mode on: captures include Quillet™") : QStringLiteral("Dev mode off"), 0.9);
+}
+
+void AppDelegate::toggleDock()
+{
+    setDockHidden(!flag(QStringLiteral("dock.hidden")));
+}
+
+void AppDelegate::setDockHidden(bool hidden)
+{
+    Prefs::store().setValue(QStringLiteral("dock.hidden"), hidden);
+    CaptureSession::updateDockIcon();
+    QString text;
+    if (!flag(QStringLiteral("dock.hidden")))
+        text = QStringLiteral("Quillet™ stays in the Dock");
+    else if (CaptureSession::currentSession())
+        text = QStringLiteral("Quillet™ leaves the Dock when this canvas closes");
+    else
+        text = QStringLiteral("Hidden from the Dock: Quillet™ is in the menu bar");
+    toast(PlatformText::words(text), 0.9);
+}
+
+QStringList AppDelegate::restartArguments() const
+{
+    QStringList args;
+    if (m_demo)
+        args << QStringLiteral("--demo");
+    CaptureSession *session = CaptureSession::currentSession();
+    if (session && session->mode() == OverlayViewHost::Mode::Canvas && session->active()
+        && CaptureSession::canvasOf && CaptureSession::canvasOf(session->active())
+        && !flag(QStringLiteral("history.paused")))
+        args << QStringLiteral("--reopen");
+    return args;
+}
+
+QString AppDelegate::restartScript(qint64 pid)
+{
+    return QStringLiteral("i=0; while /bin/kill -0 %1 2>/dev/null && [ $i -lt 100 ]; do /bin/sleep 0.1; "
+                          "i=$((i+1)); done; exec \"$0\" \"$@\"")
+        .arg(pid);
+}
+
+void AppDelegate::restart()
+{
+    activityLog(QStringLiteral("restart asked for"));
+    if (m_updates->installNowIfReady())
+        return;
+    QStringList shArgs{QStringLiteral("-c"), restartScript(QCoreApplication::applicationPid()),
+                       QCoreApplication::applicationFilePath()};
+    shArgs += restartArguments();
+    qint64 pid = 0;
+    if (!QProcess::startDetached(QStringLiteral("/bin/sh"), shArgs, QString(), &pid)) {
+        activityLog(QStringLiteral("restart: the helper did not start, could not run /bin/sh"));
+        toast(QStringLiteral("Quillet™ could not restart itself. Quit it and open it again."), 0.9);
+        return;
+    }
+    QCoreApplication::quit();
+}

@@ -1,0 +1,51 @@
+#include "QuillApplication.h"
+
+#include "launch/AppDelegate.h"
+#include "launch/SingleInstance.h"
+
+#include "app/ActivityLog.h"
+
+#include <QTimer>
+
+#include <exception>
+
+QuillApplication::QuillApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Quillet"));
+    setOrganizationName(QStringLiteral("Quillet"));
+    setQuitOnLastWindowClosed(false);
+}
+
+bool QuillApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        activityLog(QStringLiteral("exception: %1").arg(QString::fromLocal8Bit(e.what())));
+    } catch (...) {
+        activityLog(QStringLiteral("exception: unknown"));
+    }
+    return false;
+}
+
+int QuillApplication::runMain(int argc, char **argv)
+{
+    QuillApplication app(argc, argv);
+
+    SingleInstance instance;
+    bool delivered = false;
+    if (!instance.claim(QCoreApplication::arguments(), &delivered)) {
+        activityLog(delivered ? QStringLiteral("launch: handed over to the running instance")
+                              : QStringLiteral("launch: the running instance did not answer"));
+        return delivered ? 0 : 1;
+    }
+
+    AppDelegate delegate(QCoreApplication::arguments());
+    QObject::connect(&instance, &SingleInstance::argumentsReceived, &delegate,
+                     &AppDelegate::handleArguments);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::cleanUpForQuit);
+    QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
+    activityLog(QStringLiteral("launch: started"));
+    return app.exec();
+}
