@@ -54,6 +54,7 @@ public:
     // Switches every desktop shortcut taken before back on and registers again.
     void giveBackToSystem();
 
+    // Empty before the first registerAll; status() then answers unassigned.
     const std::map<CaptureAction, Status> &statuses() const { return m_statuses; }
     Status status(CaptureAction action) const;
     SystemShortcutStore &systemStore() const { return m_store; }

@@ -18,8 +18,9 @@ public:
 
     ~GlobalKeyGrabber() override;
 
-    // The X11 grabber on an X display, an unavailable one elsewhere; setShared replaces it
-    // (tests; nullptr brings back the default).
+    // The X11 grabber on an X display, an unavailable one elsewhere (decided on the first call,
+    // which must come after the application object exists); setShared replaces it (tests;
+    // nullptr brings back the default).
     static GlobalKeyGrabber &shared();
     static void setShared(GlobalKeyGrabber *grabber);
 
