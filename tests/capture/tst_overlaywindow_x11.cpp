@@ -266,6 +266,9 @@ private slots:
         QTest::mouseRelease(canvas.windowHandle(), Qt::LeftButton, {}, QPoint(50, 50));
         QVERIFY(log().contains("made active by a click in the canvas"));
         QTRY_COMPARE(QGuiApplication::applicationState(), Qt::ApplicationActive);
+        // Let the window manager finish giving us the front before asking for another change.
+        QTRY_COMPARE(apps.frontmost().value_or(RunningApp{}).pid, QCoreApplication::applicationPid());
+        QTest::qWait(300);
 
         // The application that was in front before can be brought back.
         QVERIFY(apps.activate(front));
