@@ -43,7 +43,8 @@ void XTestInput::fake(uint8_t type, uint8_t detail, QPoint p)
     xcb_test_fake_input(m_conn, type, detail, XCB_CURRENT_TIME,
                         type == XCB_MOTION_NOTIFY ? m_root : XCB_NONE, int16_t(p.x()), int16_t(p.y()), 0);
     xcb_flush(m_conn);
-    QTest::qWait(30);
+    if (m_paceMs > 0)
+        QTest::qWait(m_paceMs);
 }
 
 void XTestInput::keyDown(uint32_t keysym) { fake(XCB_KEY_PRESS, keycode(keysym)); }

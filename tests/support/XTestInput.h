@@ -18,6 +18,8 @@ public:
     XTestInput &operator=(const XTestInput &) = delete;
 
     bool isValid() const { return m_conn != nullptr; }
+    // How long each synthesized event waits for the applications to see it (30 ms unless set).
+    void setPace(int milliseconds) { m_paceMs = milliseconds; }
 
     void keyDown(uint32_t keysym);
     void keyUp(uint32_t keysym);
@@ -37,4 +39,5 @@ private:
     xcb_connection_t *m_conn = nullptr;
     _XCBKeySymbols *m_symbols = nullptr;
     uint32_t m_root = 0;
+    int m_paceMs = 30;
 };
