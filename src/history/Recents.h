@@ -1,7 +1,7 @@
 #pragma once
 #include "RecentsSaved.h"
 #include "SerialQueue.h"
-#include "ShotImage.h"
+#include "capture/ShotImage.h"
 #include "document/Markup.h"
 
 #include <QDateTime>

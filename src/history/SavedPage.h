@@ -1,5 +1,5 @@
 #pragma once
-#include "ShotImage.h"
+#include "capture/ShotImage.h"
 #include "document/Markup.h"
 
 #include <QImage>
