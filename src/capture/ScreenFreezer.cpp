@@ -52,11 +52,8 @@ struct FreezeRun
         std::stable_sort(results.begin(), results.end(),
                          [](const auto &a, const auto &b) { return a.first < b.first; });
         QList<FrozenFrame> frames;
-        for (auto &[index, image] : results) {
-            const ScreenInfo &screen = screens.at(index);
-            image.setDevicePixelRatio(screen.pixelScale);
-            frames.append({screen, image});
-        }
+        for (const auto &[index, image] : results)
+            frames.append({screens.at(index), image});
         promise.addResult(frames);
         promise.finish();
     }
@@ -170,8 +167,10 @@ QFuture<QList<FrozenFrame>> ScreenFreezer::grabAll(const QList<ScreenInfo> &scre
               [this, run, grabs, screens](std::shared_ptr<void> leftOut) {
                   run->leftOut = std::move(leftOut);
                   run->pending = int(grabs.size());
-                  for (const auto &[index, display] : grabs) {
+                  for (const auto &[index, known] : grabs) {
                       const int i = index;
+                      ScreenDisplay display = known;
+                      display.pixelRatio = screens.at(i).pixelScale;
                       m_source->grabDisplay(display, pixelSize(screens.at(i)))
                           .then(this,
                                 [run, i](const QImage &image) {

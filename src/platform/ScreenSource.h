@@ -16,6 +16,9 @@ struct ScreenDisplay
 {
     quint32 id = 0;
     QRect pixelRect;
+    // The device pixel ratio its pictures get (set by the grab itself, so that the picture is not
+    // copied for a change of metadata).
+    qreal pixelRatio = 1;
     bool operator==(const ScreenDisplay &) const = default;
 };
 

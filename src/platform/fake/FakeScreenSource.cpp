@@ -12,10 +12,11 @@ QFuture<T> failed(const QString &text)
     return p.future();
 }
 
-QImage filled(QSize size, QRgb color)
+QImage filled(QSize size, QRgb color, qreal ratio)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(color);
+    image.setDevicePixelRatio(ratio);
     return image;
 }
 
@@ -47,10 +48,10 @@ QFuture<QImage> FakeScreenSource::grabDisplay(const ScreenDisplay &display, QSiz
     if (failingDisplays.contains(display.id))
         return failed<QImage>(failingDisplays.value(display.id));
     if (!manualGrabs)
-        return QtFuture::makeReadyFuture(filled(pixelSize, pictureColor(display.id)));
+        return QtFuture::makeReadyFuture(filled(pixelSize, pictureColor(display.id), display.pixelRatio));
     auto promise = std::make_shared<QPromise<QImage>>();
     promise->start();
-    m_waiting.insert(display.id, {promise, pixelSize});
+    m_waiting.insert(display.id, {promise, pixelSize, display.pixelRatio});
     return promise->future();
 }
 
@@ -59,7 +60,7 @@ void FakeScreenSource::finishGrab(quint32 displayId)
     const Waiting w = m_waiting.take(displayId);
     if (!w.promise)
         return;
-    w.promise->addResult(filled(w.size, pictureColor(displayId)));
+    w.promise->addResult(filled(w.size, pictureColor(displayId), w.ratio));
     w.promise->finish();
 }
 

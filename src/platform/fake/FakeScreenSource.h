@@ -44,6 +44,7 @@ private:
     {
         std::shared_ptr<QPromise<QImage>> promise;
         QSize size;
+        qreal ratio = 1;
     };
     QHash<quint32, Waiting> m_waiting;
 };

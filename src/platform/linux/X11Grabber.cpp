@@ -1,9 +1,8 @@
 #include "platform/linux/X11Grabber.h"
 
-#include <xcb/shm.h>
+#include "platform/linux/ShmPool.h"
 
-#include <sys/ipc.h>
-#include <sys/shm.h>
+#include <xcb/shm.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -30,57 +29,17 @@ X11Grabber::X11Grabber(bool sharedMemory)
             xcb_shm_query_version_reply(m_conn, xcb_shm_query_version(m_conn), nullptr);
         m_shm = v != nullptr;
         free(v);
+        if (m_shm)
+            m_pool = std::make_shared<ShmPool>(m_conn);
     }
 }
 
 X11Grabber::~X11Grabber()
 {
-    dropSegment();
+    if (m_pool)
+        m_pool->close();
     if (m_conn)
         xcb_disconnect(m_conn);
-}
-
-void X11Grabber::dropSegment()
-{
-    if (m_seg && m_conn) {
-        xcb_shm_detach(m_conn, m_seg);
-        xcb_flush(m_conn);
-    }
-    if (m_shmAddr)
-        shmdt(m_shmAddr);
-    m_seg = 0;
-    m_shmAddr = nullptr;
-    m_shmId = -1;
-    m_shmSize = 0;
-}
-
-bool X11Grabber::ensureSegment(size_t bytes)
-{
-    if (m_shmAddr && m_shmSize >= bytes)
-        return true;
-    dropSegment();
-    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (id < 0)
-        return false;
-    void *addr = shmat(id, nullptr, 0);
-    if (addr == reinterpret_cast<void *>(-1)) {
-        shmctl(id, IPC_RMID, nullptr);
-        return false;
-    }
-    const uint32_t seg = xcb_generate_id(m_conn);
-    xcb_generic_error_t *err = xcb_request_check(m_conn, xcb_shm_attach_checked(m_conn, seg, id, 0));
-    // The segment goes away once both sides have detached.
-    shmctl(id, IPC_RMID, nullptr);
-    if (err) {
-        free(err);
-        shmdt(addr);
-        return false;
-    }
-    m_shmId = id;
-    m_shmAddr = addr;
-    m_shmSize = bytes;
-    m_seg = seg;
-    return true;
 }
 
 QImage::Format X11Grabber::formatFor(uint8_t depth, xcb_visualid_t visual, QString *error) const
@@ -133,18 +92,43 @@ QImage X11Grabber::grab(xcb_drawable_t drawable, const QRect &rect, QString *err
     return grabPlain(drawable, rect, error);
 }
 
+namespace {
+
+// What a picture in a shared segment needs to hand the segment back when it is released.
+struct SegmentLease
+{
+    std::shared_ptr<ShmPool> pool;
+    ShmSegment segment;
+};
+
+void returnSegment(void *info)
+{
+    auto *lease = static_cast<SegmentLease *>(info);
+    lease->pool->giveBack(lease->segment);
+    delete lease;
+}
+
+void freeReply(void *reply)
+{
+    free(reply);
+}
+
+} // namespace
+
 QImage X11Grabber::grabShared(xcb_drawable_t drawable, const QRect &rect, QString *error)
 {
     const size_t bytes = size_t(rect.width()) * size_t(rect.height()) * 4;
-    if (!ensureSegment(bytes))
+    const ShmSegment segment = m_pool->take(bytes);
+    if (!segment)
         return {};
     xcb_generic_error_t *err = nullptr;
     xcb_shm_get_image_reply_t *reply = xcb_shm_get_image_reply(
         m_conn,
         xcb_shm_get_image(m_conn, drawable, int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()),
-                          uint16_t(rect.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, m_seg, 0),
+                          uint16_t(rect.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, segment.seg, 0),
         &err);
     if (!reply) {
+        m_pool->giveBack(segment);
         *error = QStringLiteral("The X server refused to read the screen (error %1).").arg(err ? err->error_code : 0);
         free(err);
         return {};
@@ -154,25 +138,14 @@ QImage X11Grabber::grabShared(xcb_drawable_t drawable, const QRect &rect, QStrin
     const size_t size = reply->size;
     free(reply);
     const QImage::Format format = formatFor(depth, visual, error);
-    if (format == QImage::Format_Invalid)
-        return {};
-    if (size < bytes) {
-        *error = QStringLiteral("The X server sent a short picture.");
-        return {};
-    }
-    QImage image(rect.size(), format);
-    if (image.isNull()) {
-        *error = QStringLiteral("Not enough memory for a picture of %1 x %2 pixels.").arg(rect.width()).arg(rect.height());
+    if (format == QImage::Format_Invalid || size < bytes) {
+        m_pool->giveBack(segment);
+        if (error->isEmpty())
+            *error = QStringLiteral("The X server sent a short picture.");
         return {};
     }
-    if (image.bytesPerLine() == rect.width() * 4) {
-        std::memcpy(image.bits(), m_shmAddr, bytes);
-    } else {
-        for (int y = 0; y < rect.height(); ++y)
-            std::memcpy(image.scanLine(y), static_cast<const uchar *>(m_shmAddr) + size_t(y) * rect.width() * 4,
-                        size_t(rect.width()) * 4);
-    }
-    return image;
+    return QImage(static_cast<uchar *>(segment.addr), rect.width(), rect.height(), rect.width() * 4, format,
+                  returnSegment, new SegmentLease{m_pool, segment});
 }
 
 QImage X11Grabber::grabPlain(xcb_drawable_t drawable, const QRect &rect, QString *error)
@@ -189,22 +162,13 @@ QImage X11Grabber::grabPlain(xcb_drawable_t drawable, const QRect &rect, QString
         return {};
     }
     const QImage::Format format = formatFor(reply->depth, reply->visual, error);
-    const size_t stride = size_t(rect.width()) * 4;
-    const size_t bytes = stride * size_t(rect.height());
-    QImage image;
-    if (format != QImage::Format_Invalid) {
-        if (size_t(xcb_get_image_data_length(reply)) < bytes) {
+    const size_t bytes = size_t(rect.width()) * size_t(rect.height()) * 4;
+    if (format == QImage::Format_Invalid || size_t(xcb_get_image_data_length(reply)) < bytes) {
+        if (error->isEmpty())
             *error = QStringLiteral("The X server sent a short picture.");
-        } else {
-            image = QImage(rect.size(), format);
-            const uchar *data = xcb_get_image_data(reply);
-            if (image.isNull())
-                *error = QStringLiteral("Not enough memory for a picture of %1 x %2 pixels.").arg(rect.width()).arg(rect.height());
-            else
-                for (int y = 0; y < rect.height(); ++y)
-                    std::memcpy(image.scanLine(y), data + size_t(y) * stride, stride);
-        }
+        free(reply);
+        return {};
     }
-    free(reply);
-    return image;
+    // The picture lives in the reply until it is released.
+    return QImage(xcb_get_image_data(reply), rect.width(), rect.height(), rect.width() * 4, format, freeReply, reply);
 }

@@ -5,9 +5,15 @@
 
 #include <xcb/xcb.h>
 
-// One private connection to the X server that reads pixels out of drawables: through an MIT-SHM
-// segment (kept and reused between grabs) when the server offers shared memory, with plain
-// GetImage otherwise. Not for use by two threads at once.
+#include <memory>
+
+class ShmPool;
+
+// One private connection to the X server that reads pixels out of drawables: through MIT-SHM when
+// the server offers shared memory, with plain GetImage otherwise. The pictures it returns are not
+// copied: they live in the shared segment (or the GetImage reply) they were read into; a segment
+// goes back to the grabber for the next grab once its picture is released. Not for use by two
+// threads at once; its pictures may be kept and released on any thread, also after it is gone.
 class X11Grabber
 {
 public:
@@ -30,8 +36,6 @@ public:
 private:
     QImage grabShared(xcb_drawable_t drawable, const QRect &rect, QString *error);
     QImage grabPlain(xcb_drawable_t drawable, const QRect &rect, QString *error);
-    bool ensureSegment(size_t bytes);
-    void dropSegment();
     QImage::Format formatFor(uint8_t depth, xcb_visualid_t visual, QString *error) const;
 
     xcb_connection_t *m_conn = nullptr;
@@ -39,8 +43,5 @@ private:
     xcb_window_t m_root = 0;
     QString m_connectError;
     bool m_shm = false;
-    int m_shmId = -1;
-    void *m_shmAddr = nullptr;
-    size_t m_shmSize = 0;
-    uint32_t m_seg = 0;
+    std::shared_ptr<ShmPool> m_pool;
 };

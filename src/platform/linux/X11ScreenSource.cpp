@@ -23,13 +23,17 @@
 class X11ScreenSource::Lease
 {
 public:
-    explicit Lease(X11ScreenSource *source) : m_source(source), m_grabber(source->take()) {}
-    ~Lease() { m_source->giveBack(std::move(m_grabber)); }
+    explicit Lease(X11ScreenSource *source, quint32 display = 0)
+        : m_source(source), m_display(display), m_grabber(source->take(display))
+    {
+    }
+    ~Lease() { m_source->giveBack(m_display, std::move(m_grabber)); }
     X11Grabber *operator->() const { return m_grabber.get(); }
     X11Grabber &operator*() const { return *m_grabber; }
 
 private:
     X11ScreenSource *m_source;
+    quint32 m_display;
     std::unique_ptr<X11Grabber> m_grabber;
 };
 
@@ -67,25 +71,29 @@ auto X11ScreenSource::run(F job) -> QFuture<decltype(job())>
     return future;
 }
 
-std::unique_ptr<X11Grabber> X11ScreenSource::take()
+std::unique_ptr<X11Grabber> X11ScreenSource::take(quint32 display)
 {
     {
         std::lock_guard guard(m_lock);
-        if (!m_idle.empty()) {
-            auto g = std::move(m_idle.back());
-            m_idle.pop_back();
+        const auto it = std::find_if(m_idle.begin(), m_idle.end(), [display](const auto &e) { return e.first == display; });
+        if (it != m_idle.end()) {
+            auto g = std::move(it->second);
+            m_idle.erase(it);
             return g;
         }
     }
     return std::make_unique<X11Grabber>(m_options.sharedMemory);
 }
 
-void X11ScreenSource::giveBack(std::unique_ptr<X11Grabber> grabber)
+void X11ScreenSource::giveBack(quint32 display, std::unique_ptr<X11Grabber> grabber)
 {
     if (!grabber || !grabber->isConnected() || xcb_connection_has_error(grabber->connection()))
         return;
     std::lock_guard guard(m_lock);
-    m_idle.push_back(std::move(grabber));
+    m_idle.emplace_back(display, std::move(grabber));
+    // Displays come and go; keep the connections of the recent ones only.
+    if (m_idle.size() > 8)
+        m_idle.erase(m_idle.begin());
 }
 
 bool X11ScreenSource::usesSharedMemory()
@@ -197,13 +205,14 @@ QFuture<std::shared_ptr<void>> X11ScreenSource::leaveOut(const QList<qint64> &pi
 QFuture<QImage> X11ScreenSource::grabDisplay(const ScreenDisplay &display, QSize pixelSize)
 {
     return run([this, display, pixelSize] {
-        Lease g(this);
+        Lease g(this, display.id);
         QString error;
         QImage image = g->grab(g->root(), display.pixelRect, &error);
         if (image.isNull())
             throw ScreenGrabError(error);
         if (image.size() != pixelSize)
             image = image.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        image.setDevicePixelRatio(display.pixelRatio);
         return image;
     });
 }

@@ -37,8 +37,10 @@ public:
 
 private:
     class Lease;
-    std::unique_ptr<X11Grabber> take();
-    void giveBack(std::unique_ptr<X11Grabber> grabber);
+    // A grabber kept for the display (its shared segment has that display's size already), or a
+    // new one; display 0 stands for the jobs that grab nothing.
+    std::unique_ptr<X11Grabber> take(quint32 display);
+    void giveBack(quint32 display, std::unique_ptr<X11Grabber> grabber);
 
     template<typename F>
     auto run(F job) -> QFuture<decltype(job())>;
@@ -46,5 +48,5 @@ private:
     Options m_options;
     QThreadPool m_pool;
     std::mutex m_lock;
-    std::vector<std::unique_ptr<X11Grabber>> m_idle;
+    std::vector<std::pair<quint32, std::unique_ptr<X11Grabber>>> m_idle;
 };
