@@ -43,6 +43,7 @@ std::function<void(CaptureSession *)> AppDelegate::captureIntoCanvasHook;
 AppDelegate::AppDelegate(const QStringList &arguments, std::shared_ptr<ScreenSource> screens,
                          QObject *parent)
     : QObject(parent)
+    , m_arguments(arguments)
     , m_options(LaunchOptions::parse(arguments, false))
     , m_demo(arguments.contains(QStringLiteral("--demo")))
     , m_freezer(new ScreenFreezer(std::move(screens), this))
@@ -92,7 +93,7 @@ bool AppDelegate::runSelfCheck()
 void AppDelegate::applicationDidFinishLaunching()
 {
     // 1–3: the command line, without the self-check options in a build with an update feed.
-    m_options = LaunchOptions::parse(QCoreApplication::arguments(), !BuildInfo::feedUrl().isEmpty());
+    m_options = LaunchOptions::parse(m_arguments, !BuildInfo::feedUrl().isEmpty());
     if (runSelfCheck())
         return;
 

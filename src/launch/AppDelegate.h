@@ -114,6 +114,7 @@ private:
     void reopenNewest();
     void buildMenus();
 
+    QStringList m_arguments;
     LaunchOptions m_options;
     bool m_demo = false;
     bool m_capturing = false;

@@ -147,6 +147,32 @@ private slots:
         QCOMPARE(toastText(), text);
     }
 
+    void launchShowsTheWelcomeUnlessDemo_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("onboarded");
+        QTest::addColumn<int>("welcomes");
+        QTest::newRow("first start") << QStringList{"quillet"} << false << 1;
+        QTest::newRow("onboarded") << QStringList{"quillet"} << true << 0;
+        QTest::newRow("demo skips it") << QStringList{"quillet", "--demo"} << false << 0;
+        QTest::newRow("settings ends the launch") << QStringList{"quillet", "--settings", "about"} << false << 0;
+        QTest::newRow("welcome page") << QStringList{"quillet", "--welcome", "done"} << true << 1;
+    }
+    void launchShowsTheWelcomeUnlessDemo()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, onboarded);
+        QFETCH(int, welcomes);
+        Preferences::shared().setValue(QStringLiteral("onboarding.done"), onboarded);
+        AppDelegate launched(args, fake);
+        int shown = 0;
+        launched.showWelcome = [&shown] { ++shown; };
+        launched.applicationDidFinishLaunching();
+        QCOMPARE(shown, welcomes);
+        QCOMPARE(launched.demo(), args.contains("--demo"));
+        QVERIFY(launched.menus() != nullptr);
+    }
+
     void timingLine()
     {
         QImage a(1920, 1080, QImage::Format_RGB32), b(1280, 1024, QImage::Format_RGB32);
