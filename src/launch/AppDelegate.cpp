@@ -14,7 +14,6 @@
 #include "app/Toast.h"
 #include "app/Updates.h"
 #include "capture/CaptureSession.h"
-#include "capture/FreezeError.h"
 #include "capture/ScreenFreezer.h"
 #include "history/Recents.h"
 #include "platform/BuildInfo.h"
@@ -23,17 +22,13 @@
 #include "platform/ScreenSource.h"
 
 #include <QAction>
-#include <QHash>
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QFutureWatcher>
 #include <QGuiApplication>
+#include <QHash>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
 
-#include <cmath>
 
 QPointer<QMenu> AppDelegate::trackedMenu;
 std::function<bool(int, quint64)> AppDelegate::shortcutKeyHook;

@@ -2,37 +2,22 @@
 
 #include "launch/DispatchSupport.h"
 
-#include "launch/TermSignal.h"
-
 #include "app/ActivityLog.h"
-#include "app/HotKeyCenter.h"
-#include "app/KeyTap.h"
 #include "app/MeltIcon.h"
 #include "app/PreferenceReaders.h"
-#include "app/Shortcut.h"
-#include "app/ShortcutTakeover.h"
 #include "app/Toast.h"
-#include "app/Updates.h"
 #include "capture/CaptureSession.h"
-#include "capture/FreezeError.h"
 #include "capture/ScreenFreezer.h"
 #include "history/Recents.h"
-#include "platform/BuildInfo.h"
-#include "platform/FrontApplication.h"
 #include "platform/Preferences.h"
 #include "platform/ScreenSource.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QMessageBox>
-#include <QScreen>
 #include <QTimer>
-
-#include <cmath>
 
 void AppDelegate::menuCapture(const QString &rawAction)
 {
@@ -128,7 +113,6 @@ void AppDelegate::runFreeze(const QList<ScreenInfo> &screens, CaptureAction acti
         } catch (...) {
             const QString why = DispatchSupport::describe(std::current_exception());
             activityLog(QStringLiteral("capture: the freeze failed: ") + why);
-            QApplication::setActiveWindow(nullptr);
             showAlert(why);
             m_capturing = false;
             return;
