@@ -1,8 +1,21 @@
-# quillet_library(NAME folder LIBS ...): one static library from every source file of a src/ folder.
+# quillet_library(NAME LIBS ... [LATER ...]): one static library from every source file of a src/
+# folder. LATER names libraries of folders that may not be built yet; each is linked when it
+# exists. A folder with no source file yet makes no library.
 function(quillet_library name)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;LATER" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  list(FILTER sources EXCLUDE REGEX "/CMakeFiles/")
+  set(compiled ${sources})
+  list(FILTER compiled INCLUDE REGEX "\\.cpp$")
+  if(NOT compiled)
+    return()
+  endif()
+  foreach(lib ${ARG_LATER})
+    if(TARGET ${lib})
+      list(APPEND ARG_LIBS ${lib})
+    endif()
+  endforeach()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
