@@ -1,7 +1,7 @@
 #include "CaptureItems.h"
 
 #include "MenuActions.h"
-#include "MenuKeyEquivalents.h"
+#include "app/MenuKeyEquivalents.h"
 
 #include <QAction>
 #include <QMenu>

@@ -3,10 +3,10 @@
 #include "CaptureItems.h"
 #include "MainMenu.h"
 #include "MenuItems.h"
-#include "MenuKeyEquivalents.h"
 #include "RecentMenu.h"
 #include "StatusMenu.h"
 #include "app/HotKeyCenter.h"
+#include "app/MenuKeyEquivalents.h"
 
 #include <QAction>
 #include <QMenu>

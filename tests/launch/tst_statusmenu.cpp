@@ -5,7 +5,7 @@
 #include "history/Recents.h"
 #include "launch/MainMenu.h"
 #include "launch/MenuBarIcon.h"
-#include "launch/MenuKeyEquivalents.h"
+#include "app/MenuKeyEquivalents.h"
 #include "launch/Menus.h"
 #include "launch/RecentMenu.h"
 #include "launch/StatusMenu.h"

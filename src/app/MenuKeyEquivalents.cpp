@@ -1,4 +1,4 @@
-#include "MenuKeyEquivalents.h"
+#include "app/MenuKeyEquivalents.h"
 
 #include "platform/KeyTable.h"
 
