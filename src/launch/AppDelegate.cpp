@@ -14,6 +14,8 @@
 #include "app/Toast.h"
 #include "app/Updates.h"
 #include "capture/CaptureSession.h"
+#include "capture/EdgeResizer.h"
+#include "capture/OverlayWindow.h"
 #include "capture/ScreenFreezer.h"
 #include "history/Recents.h"
 #include "platform/BuildInfo.h"
@@ -167,6 +169,8 @@ void AppDelegate::applicationDidFinishLaunching()
             self->captureIntoCanvas(session, CaptureAction::areaToCanvas);
     };
     CaptureSession::sessionEndedHook = [] {};
+    // The canvas window resizes from its edges.
+    OverlayWindow::makeEdges = [] { return std::make_unique<EdgeResizer>(); };
 
     // 19: reopen the newest capture.
     if (m_options.reopen)

@@ -72,6 +72,9 @@ public:
     // What a restart passes to the new process, and the script that waits for this one to end.
     QStringList restartArguments() const;
     static QString restartScript(qint64 pid);
+    // Starts a detached process; false with the reason when it did not start. Tests replace it.
+    static std::function<bool(const QString &program, const QStringList &arguments, QString *error)>
+        launchProcess;
     MenuActions menuActions();
     Menus *menus() const { return m_menus; }
 

@@ -183,9 +183,22 @@ QStringList AppDelegate::restartArguments() const
     return args;
 }
 
+std::function<bool(const QString &, const QStringList &, QString *)> AppDelegate::launchProcess =
+    [](const QString &program, const QStringList &arguments, QString *error) {
+        QProcess process;
+        process.setProgram(program);
+        process.setArguments(arguments);
+        if (process.startDetached())
+            return true;
+        if (error)
+            *error = process.errorString();
+        return false;
+    };
+
 QString AppDelegate::restartScript(qint64 pid)
 {
-    return QStringLiteral("i=0; while /bin/kill -0 %1 2>/dev/null && [ $i -lt 100 ]; do /bin/sleep 0.1; "
+    // The shell's own kill: /bin/kill comes with a package that need not be installed.
+    return QStringLiteral("i=0; while kill -0 %1 2>/dev/null && [ $i -lt 100 ]; do /bin/sleep 0.1; "
                           "i=$((i+1)); done; exec \"$0\" \"$@\"")
         .arg(pid);
 }
@@ -198,9 +211,9 @@ void AppDelegate::restart()
     QStringList shArgs{QStringLiteral("-c"), restartScript(QCoreApplication::applicationPid()),
                        QCoreApplication::applicationFilePath()};
     shArgs += restartArguments();
-    qint64 pid = 0;
-    if (!QProcess::startDetached(QStringLiteral("/bin/sh"), shArgs, QString(), &pid)) {
-        activityLog(QStringLiteral("restart: the helper did not start, could not run /bin/sh"));
+    QString error;
+    if (!launchProcess(QStringLiteral("/bin/sh"), shArgs, &error)) {
+        activityLog(QStringLiteral("restart: the helper did not start, ") + error);
         toast(QStringLiteral("Quillet™ could not restart itself. Quit it and open it again."), 0.9);
         return;
     }
