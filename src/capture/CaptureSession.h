@@ -112,6 +112,9 @@ public:
     void watchFrontApp();
     static void frontAppChanged(const std::optional<RunningApp> &app);
     static void checkFrontTakenBack();
+    // Forgets when the canvas came up, so that an application brought forward on purpose (the
+    // target of a paste) is not pulled back behind the canvas.
+    static void forgetCanvasCameUp();
     // The active view's window while that view is a canvas, else none.
     OverlayWindow *canvasWindow() const;
     static double secondsSinceLastInput();
@@ -127,7 +130,6 @@ public:
 
 private:
     SessionCanvas *canvas() const;
-    static void forgetCanvasCameUp();
     void activateApplication(OverlayWindow *window) const;
     void releaseWindows();
     int windowIndexUnderPointer() const;

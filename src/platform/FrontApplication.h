@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/RunningApp.h"
 
+#include <QList>
 #include <QObject>
 
 #include <memory>
@@ -22,6 +23,9 @@ public:
     virtual std::optional<RunningApp> frontmost() = 0;
     // Brings that application's window forward; false when it is gone.
     virtual bool activate(const RunningApp &app) = 0;
+    // The windows of the application with this identifier (a desktop-file id, or the identifier
+    // of a RunningApp without an entry), in the window manager's list order; case is ignored.
+    virtual QList<RunningApp> windowsOf(const QString &identifier) { return {}; }
     // Seconds since the user last pressed a key or a mouse button (on X11 any input counts,
     // pointer motion included); a large number when unknown.
     virtual double secondsSinceLastInput() = 0;

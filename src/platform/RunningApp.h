@@ -2,9 +2,9 @@
 #include <QString>
 
 // A handle on another running application, as the window system shows it: the window through
-// which it was seen in front, its process id, its name for people (the WM_CLASS class, e.g.
-// "Firefox") and its identifier (the desktop-file id when the window names one, else the WM_CLASS
-// instance).
+// which it was seen in front, its process id, its name for people (its desktop entry's name, else
+// the WM_CLASS class, e.g. "Firefox") and its identifier (the id of the desktop entry the window
+// belongs to, else the id the window names itself by, else the WM_CLASS instance).
 struct RunningApp
 {
     quint32 window = 0;

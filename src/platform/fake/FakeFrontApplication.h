@@ -11,6 +11,8 @@ public:
     std::optional<RunningApp> front;
     double idleSeconds = 1000;
     QList<RunningApp> activations;
+    // The windows windowsOf() answers from.
+    QList<RunningApp> running;
     bool watching = false;
 
     std::optional<RunningApp> frontmost() override { return front; }
@@ -18,6 +20,15 @@ public:
     {
         activations << app;
         return true;
+    }
+    QList<RunningApp> windowsOf(const QString &identifier) override
+    {
+        QList<RunningApp> out;
+        for (const RunningApp &app : std::as_const(running)) {
+            if (!identifier.isEmpty() && app.identifier.compare(identifier, Qt::CaseInsensitive) == 0)
+                out << app;
+        }
+        return out;
     }
     double secondsSinceLastInput() override { return idleSeconds; }
     void startWatching() override { watching = true; }

@@ -1,5 +1,6 @@
 #include "platform/linux/X11FrontApplication.h"
 
+#include "platform/AppRegistry.h"
 #include "platform/linux/X11Props.h"
 
 #include <QCoreApplication>
@@ -85,10 +86,23 @@ std::optional<RunningApp> X11FrontApplication::describe(quint32 window)
     app.pid = X11Props::value(window, X11Props::atom("_NET_WM_PID"), XCB_ATOM_CARDINAL).value_or(0);
     const QByteArray wmClass = X11Props::bytes(window, XCB_ATOM_WM_CLASS).value_or(QByteArray());
     const QList<QByteArray> parts = wmClass.split('\0');
-    const QString instance = parts.value(0).isEmpty() ? QString() : QString::fromLocal8Bit(parts.value(0));
-    app.name = QString::fromLocal8Bit(parts.value(1));
-    const QByteArray appId = X11Props::bytes(window, X11Props::atom("_GTK_APPLICATION_ID")).value_or(QByteArray());
-    app.identifier = appId.isEmpty() ? instance : QString::fromUtf8(appId);
+    WindowClass seen;
+    seen.instance = QString::fromLocal8Bit(parts.value(0));
+    seen.className = QString::fromLocal8Bit(parts.value(1));
+    for (const char *hint : {"_KDE_NET_WM_DESKTOP_FILE", "_GTK_APPLICATION_ID"}) {
+        const QByteArray id = X11Props::bytes(window, X11Props::atom(hint)).value_or(QByteArray());
+        if (!id.isEmpty()) {
+            seen.desktopFile = QString::fromUtf8(id);
+            break;
+        }
+    }
+    if (const std::optional<InstalledApp> entry = AppRegistry::shared().forWindow(seen)) {
+        app.name = entry->name;
+        app.identifier = entry->id;
+    } else {
+        app.name = seen.className;
+        app.identifier = seen.desktopFile.isEmpty() ? seen.instance : seen.desktopFile;
+    }
     return app;
 }
 
@@ -108,6 +122,20 @@ bool X11FrontApplication::activate(const RunningApp &app)
     const quint32 data[5] = {2, X11Props::serverTime(), 0, 0, 0};
     X11Props::sendToRoot(app.window, X11Props::atom("_NET_ACTIVE_WINDOW"), data);
     return true;
+}
+
+QList<RunningApp> X11FrontApplication::windowsOf(const QString &identifier)
+{
+    QList<RunningApp> windows;
+    if (identifier.isEmpty())
+        return windows;
+    const auto list = X11Props::values(X11Props::root(), X11Props::atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
+    for (const quint32 window : list.value_or(QList<quint32>())) {
+        const std::optional<RunningApp> app = describe(window);
+        if (app && app->identifier.compare(identifier, Qt::CaseInsensitive) == 0)
+            windows << *app;
+    }
+    return windows;
 }
 
 double X11FrontApplication::secondsSinceLastInput()

@@ -14,6 +14,7 @@ public:
 
     std::optional<RunningApp> frontmost() override;
     bool activate(const RunningApp &app) override;
+    QList<RunningApp> windowsOf(const QString &identifier) override;
     double secondsSinceLastInput() override;
     void startWatching() override;
 
