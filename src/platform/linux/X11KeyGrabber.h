@@ -26,6 +26,10 @@ public:
     bool isAvailable() const override { return true; }
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
+    // The Shift, Command, Option and Control event-flag bits of an X modifier state (Shift,
+    // Control, Mod1 and Mod4).
+    static quint64 flagsOf(uint16_t state);
+
 protected:
     int grabKey(int keyCode, quint64 flags) override;
     void ungrabKey(int keyCode, quint64 flags) override;
@@ -36,7 +40,6 @@ private:
     QList<xcb_keycode_t> keycodesFor(int keyCode) const;
     std::optional<int> keyCodeOf(xcb_keycode_t keycode) const;
     QList<uint16_t> masksFor(quint64 flags) const;
-    static quint64 flagsOf(uint16_t state);
     void loadKeymap();
     void keymapChanged();
 

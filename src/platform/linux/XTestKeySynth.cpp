@@ -1,6 +1,6 @@
 #include "platform/linux/XTestKeySynth.h"
 
-#include "platform/KeyTable.h"
+#include "platform/linux/X11KeyGrabber.h"
 #include "platform/linux/X11Props.h"
 
 #include <QList>
@@ -73,16 +73,7 @@ quint64 XTestKeySynth::heldModifiers()
         return 0;
     const uint16_t mask = reply->mask;
     std::free(reply);
-    quint64 flags = 0;
-    if (mask & XCB_MOD_MASK_SHIFT)
-        flags |= EventFlag::Shift;
-    if (mask & XCB_MOD_MASK_CONTROL)
-        flags |= EventFlag::Command;
-    if (mask & XCB_MOD_MASK_1)
-        flags |= EventFlag::Option;
-    if (mask & XCB_MOD_MASK_4)
-        flags |= EventFlag::Control;
-    return flags;
+    return X11KeyGrabber::flagsOf(mask);
 }
 
 bool XTestKeySynth::press(quint32 keysym, Qt::KeyboardModifiers modifiers)
