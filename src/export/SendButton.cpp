@@ -60,13 +60,21 @@ void SendButton::rebuildMenu()
     send->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
     send->setShortcutContext(Qt::WidgetShortcut); // answered by eventFilter while the menu is open
     m_menu->addSeparator();
-    m_menu->addSection(PlatformText::words(QStringLiteral("⌘Return sends to")));
+    // A header: a disabled item, which every style shows (not all draw section titles).
+    m_menu->addAction(PlatformText::words(QStringLiteral("⌘Return sends to")))->setEnabled(false);
 
     const auto addChoice = [&](const QString &title, const QIcon &icon, const QString &stored, bool marked) {
         QAction *item = m_menu->addAction(icon, title);
         item->setData(stored);
         item->setCheckable(true);
         item->setChecked(marked);
+        // Styles that draw the icon in place of the check mark show the mark faintly: the chosen
+        // item is in bold as well.
+        if (marked) {
+            QFont bold = item->font();
+            bold.setBold(true);
+            item->setFont(bold);
+        }
         connect(item, &QAction::triggered, this, [this, item] { pick(item); });
     };
     addChoice(QStringLiteral("Clipboard only"), Destinations::icon(Destination::clipboard(), before),
@@ -133,6 +141,13 @@ bool SendButton::eventFilter(QObject *watched, QEvent *event)
     if (watched != m_menu || event->type() != QEvent::KeyPress)
         return QToolButton::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
+    switch (key->key()) {
+    case Qt::Key_Control: case Qt::Key_Shift: case Qt::Key_Alt: case Qt::Key_Meta:
+    case Qt::Key_Super_L: case Qt::Key_Super_R: case Qt::Key_AltGr:
+        return false; // a modifier on its own chooses nothing
+    default:
+        break;
+    }
     const std::optional<int> code = KeyTable::fromQtKey(key->key(), key->modifiers());
     if (!code)
         return false;
