@@ -17,6 +17,7 @@
 #include "capture/EdgeResizer.h"
 #include "capture/OverlayWindow.h"
 #include "capture/ScreenFreezer.h"
+#include "export/SendButton.h"
 #include "history/Recents.h"
 #include "platform/BuildInfo.h"
 #include "platform/FrontApplication.h"
@@ -62,6 +63,7 @@ AppDelegate::AppDelegate(const QStringList &arguments, std::shared_ptr<ScreenSou
 AppDelegate::~AppDelegate()
 {
     shortcutKeyHook = nullptr;
+    SendButton::shortcutKeyHook = nullptr;
     captureIntoCanvasHook = nullptr;
 }
 
@@ -145,6 +147,10 @@ void AppDelegate::applicationDidFinishLaunching()
             }
         }
         return false;
+    };
+    // The send menu offers its keys to the capture shortcuts first, as the status menu does.
+    SendButton::shortcutKeyHook = [](int keyCode, quint64 flags) {
+        return shortcutKeyHook && shortcutKeyHook(keyCode, flags);
     };
     tap.escape = [] {
         CaptureSession *session = CaptureSession::currentSession();
