@@ -141,6 +141,21 @@ private slots:
         QCOMPARE(registry.scans(), 1);
     }
 
+    void iconsFromAFileOrTheTheme()
+    {
+        QTemporaryDir dir;
+        QImage picture(32, 32, QImage::Format_ARGB32);
+        picture.fill(Qt::red);
+        QVERIFY(picture.save(dir.filePath("own.png")));
+        InstalledApp app;
+        app.icon = dir.filePath("own.png");
+        QVERIFY(!AppRegistry::icon(app).isNull());
+        app.icon = dir.filePath("missing.png");
+        QVERIFY(AppRegistry::icon(app).isNull());
+        app.icon.clear();
+        QVERIFY(AppRegistry::icon(app).isNull());
+    }
+
     void rescansWhenAFolderChanges()
     {
         QTemporaryDir dir;

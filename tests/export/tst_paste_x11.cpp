@@ -189,6 +189,38 @@ private slots:
         xcb_disconnect(c);
     }
 
+    // Without a key for v nothing is pressed, and the user is told to paste by hand.
+    void noKeyForVIsNoPaste()
+    {
+        xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+        QVERIFY(!xcb_connection_has_error(c));
+        const KeyMap before = KeyMap::read(c);
+        QList<int> vCodes;
+        for (int code = before.first; code < before.first + before.count(); ++code) {
+            for (int col = 0; col < before.perCode; ++col) {
+                if (before.at(code, col) == 0x76) {
+                    vCodes << code;
+                    break;
+                }
+            }
+        }
+        QVERIFY(!vCodes.isEmpty());
+        for (int code : vCodes)
+            before.set(c, code, std::vector<xcb_keysym_t>(before.perCode, 0));
+        free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+
+        QFile::remove(outputOf("quilletkeys"));
+        takeTheFront();
+        Destinations::pasteInto("quilletkeys");
+        QTRY_COMPARE_WITH_TIMEOUT(toastText(), QStringLiteral("Copied. Press Ctrl+V in Key Recorder."), 10000);
+        for (int code : vCodes)
+            before.set(c, code, before.row(code));
+        free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        xcb_disconnect(c);
+        QVERIFY(keysSeenBy("quilletkeys").isEmpty());
+        QCOMPARE(KeySynth::shared().heldModifiers(), 0u);
+    }
+
     void launchesAnAppThatIsNotRunningAndPastesIntoIt()
     {
         QVERIFY(FrontApplication::shared().windowsOf("quilletlaunch").isEmpty());
