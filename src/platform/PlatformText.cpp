@@ -9,6 +9,10 @@ const QChar optionGlyph(0x2325);  // ⌥
 const QChar shiftGlyph(0x21E7);   // ⇧
 const QChar commandGlyph(0x2318); // ⌘
 const QChar returnGlyph(0x21A9);  // ↩
+const QChar upGlyph(0x2191);      // ↑
+const QChar downGlyph(0x2193);    // ↓
+const QChar leftGlyph(0x2190);    // ←
+const QChar rightGlyph(0x2192);   // →
 
 bool isModifierGlyph(QChar c)
 {
@@ -19,6 +23,10 @@ QString keyName(const QString &key)
 {
     QString out = key;
     out.replace(returnGlyph, QStringLiteral("Return"));
+    out.replace(upGlyph, QStringLiteral("Up"));
+    out.replace(downGlyph, QStringLiteral("Down"));
+    out.replace(leftGlyph, QStringLiteral("Left"));
+    out.replace(rightGlyph, QStringLiteral("Right"));
     return out;
 }
 } // namespace

@@ -77,6 +77,7 @@ private slots:
         QTest::newRow("shift command 2") << QString::fromUtf8("⇧⌘2") << "Ctrl+Shift+2";
         QTest::newRow("all four") << QString::fromUtf8("⌃⌥⇧⌘2") << "Ctrl+Alt+Shift+Super+2";
         QTest::newRow("return") << QString::fromUtf8("⌘↩") << "Ctrl+Return";
+        QTest::newRow("arrows") << QString::fromUtf8("(⌘↑ and ⌘↓ move)") << "(Ctrl+Up and Ctrl+Down move)";
         QTest::newRow("in a sentence") << QString::fromUtf8("Press ⇧⌘2 to capture.")
                                        << "Press Ctrl+Shift+2 to capture.";
         QTest::newRow("finder") << "Show in Finder" << "Show in the file manager";

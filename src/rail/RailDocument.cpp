@@ -1,0 +1,33 @@
+#include "rail/RailDocument.h"
+
+#include "rail/PageRail.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+RailDocument::RailDocument(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void RailDocument::mousePressEvent(QMouseEvent *event)
+{
+    if (!rail || event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    rail->clearPicks();
+    if (rail->onPick)
+        rail->onPick();
+}
+
+void RailDocument::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!rail)
+        return;
+    auto *menu = new QMenu(this);
+    rail->addColumnItems(menu);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}

@@ -1,0 +1,132 @@
+#include "rail/RailDragOut.h"
+
+#include "rail/PageRail.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImageWriter>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSaveFile>
+#include <QSet>
+#include <QtConcurrent/QtConcurrentMap>
+
+#include <algorithm>
+
+namespace {
+
+std::optional<QByteArray> encode(const RailDragOut::Data &data)
+{
+    if (const auto *bytes = std::get_if<QByteArray>(&data))
+        return bytes->isEmpty() ? std::nullopt : std::optional<QByteArray>(*bytes);
+    const QImage &image = std::get<QImage>(data);
+    if (image.isNull())
+        return std::nullopt;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.setCompression(1); // fast: these files are read once, by whoever takes the drop
+    if (!writer.write(image))
+        return std::nullopt;
+    return png;
+}
+
+RailDragOut::Written writeTo(const RailDragOut::Data &data, const QString &path)
+{
+    RailDragOut::Written out;
+    const std::optional<QByteArray> png = encode(data);
+    if (!png) {
+        out.error = QStringLiteral("fileWriteUnknown");
+        out.unknown = true;
+        return out;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*png) != png->size() || !file.commit()) {
+        out.error = file.errorString();
+        if (out.error.isEmpty())
+            out.error = QStringLiteral("could not write ") + path;
+        return out;
+    }
+    out.path = path;
+    return out;
+}
+
+} // namespace
+
+QString RailDragOut::promisedName(const QVariantMap &info)
+{
+    const QVariant name = info.value(QStringLiteral("name"));
+    if (name.typeId() == QMetaType::QString)
+        return name.toString();
+    return QStringLiteral("Quillet.png");
+}
+
+RailDragOut::Written RailDragOut::writeData(const Data &data, const QString &name, const QString &folder)
+{
+    return writeTo(data, PageRail::uniqueFileURL(QDir(folder).filePath(name)));
+}
+
+RailDragOut::Written RailDragOut::writePromise(const QList<File> &files, const QVariantMap &info,
+                                               const QString &folder)
+{
+    const QVariant index = info.value(QStringLiteral("index"));
+    const bool isInt = index.typeId() == QMetaType::Int || index.typeId() == QMetaType::LongLong;
+    const qsizetype at = isInt ? index.toLongLong() : -1;
+    std::optional<Data> data;
+    if (at >= 0 && at < files.size() && files.at(at).make)
+        data = files.at(at).make();
+    if (!data) {
+        Written none;
+        none.error = QStringLiteral("fileWriteUnknown");
+        none.unknown = true;
+        return none;
+    }
+    return writeData(*data, promisedName(info), folder);
+}
+
+QStringList RailDragOut::writeAll(const QString &folder) const
+{
+    struct Job {
+        Data data;
+        QString path;
+        Written written;
+    };
+    QList<Job> jobs;
+    QSet<QString> taken;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const File &f = files.at(i);
+        std::optional<Data> data = f.make ? f.make() : std::nullopt;
+        if (!data)
+            continue;
+        // Names are settled here, one after another, so that parallel writers never race for one.
+        const QString name = f.name.isEmpty() ? QStringLiteral("Quillet.png") : QFileInfo(f.name).fileName();
+        const QString path = PageRail::uniqueFileURL(QDir(folder).filePath(name), taken);
+        taken.insert(path);
+        jobs.append({std::move(*data), path, {}});
+    }
+    QtConcurrent::blockingMap(jobs, [](Job &job) { job.written = writeTo(job.data, job.path); });
+    QStringList paths;
+    for (const Job &job : std::as_const(jobs)) {
+        if (job.written.ok())
+            paths.append(job.written.path);
+    }
+    return paths;
+}
+
+void RailDragOut::drawDragImage(QPainter &painter, const QRectF &rect, const QImage &picture)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath card;
+    card.addRoundedRect(rect, 11, 11);
+    painter.fillPath(card, Qt::white);
+    painter.setClipPath(card);
+    if (!picture.isNull() && picture.width() >= 1 && picture.height() >= 1) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        const double s = std::max(rect.width() / picture.width(), rect.height() / picture.height());
+        const QSizeF size(s * picture.width(), s * picture.height());
+        painter.drawImage(QRectF(rect.center() - QPointF(size.width() / 2, size.height() / 2), size), picture);
+    }
+    painter.restore();
+}
