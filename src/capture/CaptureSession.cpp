@@ -395,7 +395,12 @@ void CaptureSession::end(bool reactivate)
             writePages(*this, *c, false);
     }
     releaseWindows();
-    setCurrentSession(nullptr);
+    // Only the session in the slot empties it: a session that ends after another took its place
+    // leaves the newer one alone.
+    if (current == this)
+        setCurrentSession(nullptr);
+    else if (!m_parent)
+        deleteLater();
     if (!current) {
         activityLog(QStringLiteral("canvas closed"));
         updateDockIcon();

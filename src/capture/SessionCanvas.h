@@ -1,5 +1,8 @@
 #pragma once
+#include "capture/Importer.h"
+
 #include <QImage>
+#include <QList>
 #include <QRectF>
 
 // What a capture session asks of the canvas that its chosen overlay turned into. The canvas
@@ -18,4 +21,11 @@ public:
     virtual bool markCurrentPageDone() = 0;
     // Adds a shot as a new page: a picture, its pixels per point and the part of it to show.
     virtual void addShotPage(const QImage &image, double pixelScale, const QRectF &rect) = 0;
+    // Adds opened pictures as pages: with open, above the first page with the first of them shown
+    // ready for typing; else after the last page, the current page kept.
+    virtual void addPictures(const QList<Importer::Picture> &pictures, bool open)
+    {
+        Q_UNUSED(pictures);
+        Q_UNUSED(open);
+    }
 };

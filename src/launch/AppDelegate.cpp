@@ -25,6 +25,7 @@
 #include "platform/ScreenSource.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QHash>
 #include <QMenu>
@@ -52,6 +53,7 @@ AppDelegate::AppDelegate(const QStringList &arguments, std::shared_ptr<ScreenSou
     m_lastItem->setEnabled(false);
     screenCaptureAllowed = [] { return QGuiApplication::primaryScreen() != nullptr; };
     showWelcome = [this] { notInThisBuild(QStringLiteral("the welcome window")); };
+    clipboardPicture = [] { return Importer::canRead(QGuiApplication::clipboard()->mimeData()); };
     showAlert = [](const QString &informative) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Quillet™"),
                         QStringLiteral("Quillet™ could not capture the screen"), QMessageBox::Ok);
@@ -181,6 +183,9 @@ void AppDelegate::applicationDidFinishLaunching()
     // 19: reopen the newest capture.
     if (m_options.reopen)
         reopenNewest();
+    // Pictures named on the command line (the file manager's "Open With").
+    if (const QStringList files = LaunchOptions::files(m_options.arguments); !files.isEmpty())
+        openFiles(files);
 
     // 20: the rest of a normal start.
     if (m_demo)
@@ -211,7 +216,9 @@ void AppDelegate::reopenNewest()
 void AppDelegate::handleArguments(const QStringList &arguments)
 {
     activityLog(QStringLiteral("launch: a second start handed over %1").arg(arguments.mid(1).join(QLatin1Char(' '))));
-    if (arguments.contains(QStringLiteral("--reopen")))
+    if (const QStringList files = LaunchOptions::files(arguments); !files.isEmpty())
+        openFiles(files);
+    else if (arguments.contains(QStringLiteral("--reopen")))
         reopenNewest();
     else
         openApp();

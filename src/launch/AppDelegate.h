@@ -1,6 +1,7 @@
 #pragma once
 #include "app/CaptureAction.h"
 #include "capture/FrozenFrame.h"
+#include "capture/Importer.h"
 #include "launch/LaunchOptions.h"
 #include "launch/MenuActions.h"
 #include "platform/RunningApp.h"
@@ -58,6 +59,16 @@ public:
 
     // The clean-up of every quit and of SIGTERM.
     void cleanUpForQuit();
+
+    // Pictures for a canvas: a new canvas when none is open, else pages of the open canvas;
+    // nothing while a capture is being frozen or selected. failed counts files that gave none.
+    void openPictures(const QList<Importer::Picture> &pictures, int failed);
+    // Picture files or file:// URLs, decoded, then opened.
+    void openFiles(const QStringList &files);
+    // The open dialog of the "Open Image…" item.
+    void openImage();
+    // The picture on the clipboard, opened.
+    void markUpClipboard();
 
     // Menu commands.
     void reopen(const QString &id);

@@ -79,7 +79,7 @@ void AppDelegate::capture(CaptureAction action)
         if (!clipboardPicture || !clipboardPicture())
             toast(QStringLiteral("No image on the clipboard"), 0.9);
         else
-            notInThisBuild(QStringLiteral("opening a picture (the canvas)"));
+            markUpClipboard();
         return;
     default:
         break;

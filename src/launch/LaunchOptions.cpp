@@ -1,5 +1,59 @@
 #include "LaunchOptions.h"
 
+#include <QDir>
+#include <QUrl>
+
+namespace {
+// Options followed by a value of their own.
+bool takesValue(const QString &word)
+{
+    static const QStringList words = {
+        QStringLiteral("--autopilot"), QStringLiteral("--bench-pages"), QStringLiteral("--report-check"),
+        QStringLiteral("--talk-check"), QStringLiteral("--stats-send-test"), QStringLiteral("--welcome"),
+        QStringLiteral("--settings"),
+    };
+    return words.contains(word);
+}
+
+// Indexes of the arguments that name pictures.
+QList<qsizetype> fileIndexes(const QStringList &args)
+{
+    QList<qsizetype> found;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a.startsWith(QLatin1Char('-'))) {
+            if (takesValue(a))
+                ++i;
+            continue;
+        }
+        if (!a.isEmpty())
+            found.append(i);
+    }
+    return found;
+}
+} // namespace
+
+QStringList LaunchOptions::files(const QStringList &args)
+{
+    QStringList out;
+    for (qsizetype i : fileIndexes(args))
+        out.append(args.at(i));
+    return out;
+}
+
+QStringList LaunchOptions::withAbsolutePaths(const QStringList &args, const QString &folder)
+{
+    QStringList out = args;
+    const QDir base(folder);
+    for (qsizetype i : fileIndexes(args)) {
+        const QString &a = args.at(i);
+        if (a.contains(QStringLiteral("://")))
+            continue;
+        out[i] = QDir::cleanPath(base.absoluteFilePath(a));
+    }
+    return out;
+}
+
 const QStringList &LaunchOptions::selfCheckWords()
 {
     static const QStringList words = {

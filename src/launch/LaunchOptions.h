@@ -29,6 +29,13 @@ struct LaunchOptions {
     // The settings sections of "--settings": the value split at "+", empty pieces dropped.
     QStringList settingsSections() const;
 
+    // The pictures named on the command line: every argument after the program path that is no
+    // option ("-" first) and no option's value, as a path or a file:// URL.
+    static QStringList files(const QStringList &arguments);
+    // The arguments with every relative picture path made absolute against folder, as a later
+    // start hands them to the running instance (which has a working folder of its own).
+    static QStringList withAbsolutePaths(const QStringList &arguments, const QString &folder);
+
     bool has(const QString &word) const { return arguments.contains(word); }
     // The argument right after the first one equal to word.
     std::optional<QString> valueAfter(const QString &word) const;

@@ -53,6 +53,7 @@ MenuActions AppDelegate::menuActions()
         if (self)
             self->reopen(id);
     };
+    a.openImage = call(&AppDelegate::openImage);
     a.togglePause = call(&AppDelegate::togglePause);
     a.clearHistory = call(&AppDelegate::clearHistory);
     a.showHistoryFolder = call(&AppDelegate::showHistoryFolder);
@@ -84,17 +85,6 @@ void AppDelegate::buildMenus()
     m_menus = new Menus(*m_hotKeys, menuActions(), options, this);
     m_menus->lastItem()->setText(m_lastItem->text());
     m_lastItem = m_menus->lastItem();
-}
-
-void AppDelegate::reopen(const QString &id)
-{
-    if (CaptureSession::currentSession())
-        return;
-    if (!Recents::load(id)) {
-        toast(QStringLiteral("That capture is gone"), 0.9);
-        return;
-    }
-    notInThisBuild(QStringLiteral("reopening a capture (the canvas)"));
 }
 
 void AppDelegate::togglePause()

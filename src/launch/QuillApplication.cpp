@@ -1,10 +1,12 @@
 #include "QuillApplication.h"
 
 #include "launch/AppDelegate.h"
+#include "launch/LaunchOptions.h"
 #include "launch/SingleInstance.h"
 
 #include "app/ActivityLog.h"
 
+#include <QDir>
 #include <QTimer>
 
 #include <exception>
@@ -35,7 +37,10 @@ int QuillApplication::runMain(int argc, char **argv)
 
     SingleInstance instance;
     bool delivered = false;
-    if (!instance.claim(QCoreApplication::arguments(), &delivered)) {
+    // The running instance has a working folder of its own: relative paths are made absolute here.
+    const QStringList arguments =
+        LaunchOptions::withAbsolutePaths(QCoreApplication::arguments(), QDir::currentPath());
+    if (!instance.claim(arguments, &delivered)) {
         activityLog(delivered ? QStringLiteral("launch: handed over to the running instance")
                               : QStringLiteral("launch: the running instance did not answer"));
         return delivered ? 0 : 1;
