@@ -9,17 +9,11 @@
 #include "platform/fake/FakeScreenSource.h"
 
 #include "TestEnv.h"
+#include "ToastText.h"
 
 #include <QCursor>
 
 namespace {
-QString toastText()
-{
-    QWidget *panel = Toast::current();
-    auto *label = panel ? panel->findChild<GlassLabel *>() : nullptr;
-    return label ? label->label()->text() : QString();
-}
-
 // The toast goes away at once, as if its time had run out.
 void clearToast()
 {

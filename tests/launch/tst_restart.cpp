@@ -13,15 +13,9 @@
 #include <QTest>
 
 #include "TestEnv.h"
+#include "ToastText.h"
 
 namespace {
-QString toastText()
-{
-    QWidget *panel = Toast::current();
-    auto *label = panel ? panel->findChild<GlassLabel *>() : nullptr;
-    return label ? label->label()->text() : QString();
-}
-
 QByteArray appLog()
 {
     QFile f(ActivityLog::logPath());
