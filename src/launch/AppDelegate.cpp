@@ -69,6 +69,21 @@ AppDelegate::~AppDelegate()
     captureIntoCanvasHook = nullptr;
 }
 
+// Under Wayland the X server we talk to shows only the X11 programs: every capture would be
+// black or partial. Say so instead of making wrong pictures silently.
+void AppDelegate::warnOfWaylandSession()
+{
+    const QString type = qEnvironmentVariable("XDG_SESSION_TYPE");
+    if (type != QLatin1String("wayland") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return;
+    activityLog(QStringLiteral("launch: this is a Wayland session (XDG_SESSION_TYPE=%1, WAYLAND_DISPLAY=%2); "
+                               "captures see only X11 windows")
+                    .arg(type, qEnvironmentVariable("WAYLAND_DISPLAY")));
+    toast(QStringLiteral("Quillet™ captures X11 sessions only: in this Wayland session its pictures would be "
+                         "black or incomplete"),
+          6);
+}
+
 void AppDelegate::notInThisBuild(const QString &what) const
 {
     activityLog(QStringLiteral("launch: %1 is not in this build").arg(what));
@@ -97,6 +112,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_options = LaunchOptions::parse(m_arguments, !BuildInfo::feedUrl().isEmpty());
     if (runSelfCheck())
         return;
+    warnOfWaylandSession();
 
     // 4: SIGTERM becomes a clean quit on the main thread.
     m_termination = new TermSignal(this);

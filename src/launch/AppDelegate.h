@@ -124,6 +124,7 @@ private:
     QList<FrozenFrame> demoFrames(const QList<ScreenInfo> &screens, int variant) const;
     void closeMenus();
     void notInThisBuild(const QString &what) const;
+    void warnOfWaylandSession();
     bool runSelfCheck();
     void reopenNewest();
     void buildMenus();

@@ -69,7 +69,8 @@ private slots:
     // shows its frozen picture pixel for pixel under the half-black dim.
     void overlaysCoverTheirScreensPixelForPixel()
     {
-        QVERIFY(QGuiApplication::screens().size() >= 2);
+        if (QGuiApplication::screens().size() < 2)
+            QSKIP("this display has one monitor; scripts/test starts a server with two");
         QWidget other;
         other.setWindowFlag(Qt::WindowStaysOnTopHint);
         other.setStyleSheet("background: rgb(255, 0, 0)");

@@ -173,6 +173,18 @@ private slots:
         QVERIFY(launched.menus() != nullptr);
     }
 
+    void waylandSessionIsNamed()
+    {
+        qputenv("XDG_SESSION_TYPE", "wayland");
+        AppDelegate launched({"quillet", "--demo"}, fake);
+        launched.applicationDidFinishLaunching();
+        qunsetenv("XDG_SESSION_TYPE");
+        QVERIFY(toastText().startsWith(QStringLiteral("Quillet™ captures X11 sessions only")));
+        QFile log(ActivityLog::logPath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("launch: this is a Wayland session (XDG_SESSION_TYPE=wayland"));
+    }
+
     void timingLine()
     {
         QImage a(1920, 1080, QImage::Format_RGB32), b(1280, 1024, QImage::Format_RGB32);
