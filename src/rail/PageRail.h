@@ -100,8 +100,10 @@ public:
     // Starts dragging out from a press on `thumb`: the picked thumbnails when it is one of them,
     // else it alone.
     void dragOut(RailThumb *thumb);
-    // The files of a drag-out from `thumb` as it would start now, written into a new folder
-    // (paths in rail order); empty when no file could be made. Used by dragOut.
+    // The files of a drag-out from `thumb` as it would start now, on their way into a new folder
+    // (paths in rail order); none when no file could be made. Used by dragOut.
+    std::optional<RailDragOut::Pending> startDragFiles(RailThumb *thumb);
+    // The same, waiting until they are written.
     QStringList writeDragFiles(RailThumb *thumb);
     // The thumbnails a drag from `thumb` takes, in rail order.
     QList<RailThumb *> dragThumbs(RailThumb *thumb) const;

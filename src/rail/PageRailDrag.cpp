@@ -2,12 +2,81 @@
 
 #include "rail/RailScratch.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDrag>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPainter>
 #include <QUrl>
+
+namespace {
+
+// Thumbnails may leave the application but not drop into its own windows: while a drag from the
+// rail runs, every drag event it would bring to one of our widgets is refused before the widget
+// sees it.
+class RefuseOwnDrops : public QObject
+{
+public:
+    explicit RefuseOwnDrops(QObject *source) : m_source(source) { qApp->installEventFilter(this); }
+    ~RefuseOwnDrops() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop: {
+            auto *drop = static_cast<QDropEvent *>(event);
+            if (drop->source() != m_source)
+                return false;
+            drop->setDropAction(Qt::IgnoreAction);
+            drop->ignore();
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    QObject *m_source;
+};
+
+// The file list of a drag. The files are still being written when the drag begins; whoever takes
+// the drop asks for the list, and that waits until they are on disk.
+class DragFiles : public QMimeData
+{
+public:
+    explicit DragFiles(RailDragOut::Pending pending) : m_pending(std::move(pending)) {}
+
+    QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+
+protected:
+    QVariant retrieveData(const QString &mimeType, QMetaType type) const override
+    {
+        if (mimeType != QLatin1String("text/uri-list"))
+            return {};
+        const QStringList paths = m_pending.written();
+        if (type.id() == QMetaType::QVariantList || type.id() == QMetaType::QUrl) {
+            QVariantList urls;
+            for (const QString &p : paths)
+                urls.append(QUrl::fromLocalFile(p));
+            return urls;
+        }
+        QByteArray list;
+        for (const QString &p : paths)
+            list += QUrl::fromLocalFile(p).toEncoded() + "\r\n";
+        return list;
+    }
+
+private:
+    RailDragOut::Pending m_pending;
+};
+
+} // namespace
 
 QString PageRail::uniqueFileURL(const QString &path, const QSet<QString> &taken)
 {
@@ -39,34 +108,38 @@ QList<RailThumb *> PageRail::dragThumbs(RailThumb *thumb) const
 
 QStringList PageRail::writeDragFiles(RailThumb *thumb)
 {
+    const std::optional<RailDragOut::Pending> pending = startDragFiles(thumb);
+    return pending ? pending->written() : QStringList();
+}
+
+std::optional<RailDragOut::Pending> PageRail::startDragFiles(RailThumb *thumb)
+{
     if (!fileFor || !thumb)
-        return {};
+        return std::nullopt;
     QList<RailDragOut::File> files;
     for (RailThumb *t : dragThumbs(thumb)) {
         if (std::optional<RailDragOut::File> file = fileFor(t->row))
             files.append(std::move(*file));
     }
     if (files.isEmpty())
-        return {};
+        return std::nullopt;
     const QString folder = RailScratch::newDragFolder();
     if (folder.isEmpty())
-        return {};
+        return std::nullopt;
     m_dragSource.files = files;
-    return m_dragSource.writeAll(folder);
+    RailDragOut::Pending pending = m_dragSource.startWriting(folder);
+    if (pending.paths.isEmpty())
+        return std::nullopt;
+    return pending;
 }
 
 void PageRail::dragOut(RailThumb *thumb)
 {
     const QList<RailThumb *> thumbs = dragThumbs(thumb);
-    const QStringList paths = writeDragFiles(thumb);
-    if (paths.isEmpty())
+    const std::optional<RailDragOut::Pending> pending = startDragFiles(thumb);
+    if (!pending)
         return;
-
-    QList<QUrl> urls;
-    for (const QString &p : paths)
-        urls.append(QUrl::fromLocalFile(p));
-    auto *mime = new QMimeData;
-    mime->setUrls(urls);
+    auto *mime = new DragFiles(*pending);
 
     // One picture of the dragged thumbnails as they lie in the rail, around the pressed one.
     QRectF bounds;
@@ -84,10 +157,9 @@ void PageRail::dragOut(RailThumb *thumb)
     }
 
     QPointer<PageRail> self(this);
-    const int n = int(paths.size());
-    m_dragSource.onEnd = [self, n](bool dropped) {
+    m_dragSource.onEnd = [self, pending = *pending](bool dropped) {
         if (dropped && self && self->onDropped)
-            self->onDropped(n);
+            self->onDropped(int(pending.written().size()));
     };
     const std::function<void(bool)> onEnd = m_dragSource.onEnd;
 
@@ -95,6 +167,10 @@ void PageRail::dragOut(RailThumb *thumb)
     drag->setMimeData(mime);
     drag->setPixmap(pixmap);
     drag->setHotSpot((thumb->cardFrame().center() - bounds.topLeft()).toPoint());
-    const Qt::DropAction result = drag->exec(Qt::CopyAction, Qt::CopyAction);
+    Qt::DropAction result;
+    {
+        RefuseOwnDrops refuse(thumb);
+        result = drag->exec(Qt::CopyAction, Qt::CopyAction);
+    }
     onEnd(result == Qt::CopyAction);
 }

@@ -12,6 +12,7 @@
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -85,17 +86,30 @@ RailDragOut::Written RailDragOut::writePromise(const QList<File> &files, const Q
     return writeData(*data, promisedName(info), folder);
 }
 
-QStringList RailDragOut::writeAll(const QString &folder) const
+QStringList RailDragOut::Pending::written() const
+{
+    QFuture<void> wait = done;
+    wait.waitForFinished();
+    QStringList out;
+    if (!results)
+        return out;
+    for (const Written &w : std::as_const(*results)) {
+        if (w.ok())
+            out.append(w.path);
+    }
+    return out;
+}
+
+RailDragOut::Pending RailDragOut::startWriting(const QString &folder) const
 {
     struct Job {
         Data data;
         QString path;
-        Written written;
     };
-    QList<Job> jobs;
+    auto jobs = std::make_shared<QList<Job>>();
     QSet<QString> taken;
-    for (qsizetype i = 0; i < files.size(); ++i) {
-        const File &f = files.at(i);
+    Pending pending;
+    for (const File &f : files) {
         std::optional<Data> data = f.make ? f.make() : std::nullopt;
         if (!data)
             continue;
@@ -103,15 +117,17 @@ QStringList RailDragOut::writeAll(const QString &folder) const
         const QString name = f.name.isEmpty() ? QStringLiteral("Quillet.png") : QFileInfo(f.name).fileName();
         const QString path = PageRail::uniqueFileURL(QDir(folder).filePath(name), taken);
         taken.insert(path);
-        jobs.append({std::move(*data), path, {}});
+        jobs->append({std::move(*data), path});
+        pending.paths.append(path);
     }
-    QtConcurrent::blockingMap(jobs, [](Job &job) { job.written = writeTo(job.data, job.path); });
-    QStringList paths;
-    for (const Job &job : std::as_const(jobs)) {
-        if (job.written.ok())
-            paths.append(job.written.path);
-    }
-    return paths;
+    pending.results = std::make_shared<QList<Written>>(jobs->size());
+    QList<int> indexes(jobs->size());
+    std::iota(indexes.begin(), indexes.end(), 0);
+    const auto results = pending.results;
+    pending.done = QtConcurrent::map(std::move(indexes), [jobs, results](int i) {
+        (*results)[i] = writeTo(jobs->at(i).data, jobs->at(i).path);
+    });
+    return pending;
 }
 
 void RailDragOut::drawDragImage(QPainter &painter, const QRectF &rect, const QImage &picture)

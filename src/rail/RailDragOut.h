@@ -1,11 +1,13 @@
 #pragma once
 #include <QByteArray>
+#include <QFuture>
 #include <QImage>
 #include <QList>
 #include <QString>
 #include <QVariantMap>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -47,9 +49,20 @@ public:
     // Writes already made data; safe on any thread.
     static Written writeData(const Data &data, const QString &name, const QString &folder);
 
-    // Makes every file on this thread, then encodes and writes them in parallel into `folder`,
-    // in list order; files that cannot be made or written are left out.
-    QStringList writeAll(const QString &folder) const;
+    // Files on their way to disk: their paths are settled at once, the writing runs in the
+    // background.
+    struct Pending {
+        QStringList paths; // in list order, for the files that could be made
+        QFuture<void> done;
+        std::shared_ptr<QList<Written>> results;
+        // Waits for the writing; the paths of the files written, in list order.
+        QStringList written() const;
+    };
+    // Makes every file on this thread, then encodes and writes them in parallel into `folder`;
+    // returns without waiting. Files that cannot be made are left out at once.
+    Pending startWriting(const QString &folder) const;
+    // The same, waiting for the files; those that could not be written are left out.
+    QStringList writeAll(const QString &folder) const { return startWriting(folder).written(); }
 
     // The drag image of one thumbnail: a white rounded card of radius 11 with the picture
     // covering it, centred.

@@ -19,7 +19,7 @@ namespace {
 QFont badgeFont()
 {
     QFont f;
-    f.setPointSizeF(11);
+    f.setPixelSize(11); // points are logical pixels here
     f.setWeight(QFont::DemiBold);
     return f;
 }
