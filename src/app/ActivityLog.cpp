@@ -116,7 +116,7 @@ QString activityLogTail(qint64 maxBytes)
     QString text = readUtf8(ActivityLog::logPath());
     if (text.toUtf8().size() < maxBytes)
         text = readUtf8(ActivityLog::previousLogPath()) + text;
-    return Scrub::text(Text::tail(text, maxBytes), Paths::home(), Paths::userName());
+    return Scrub::text(Text::tail(text, maxBytes), Paths::identity());
 }
 
 void appendCaptureLog(const QString &text)

@@ -23,6 +23,7 @@
 #include "platform/FrontApplication.h"
 #include "platform/Preferences.h"
 #include "platform/ScreenSource.h"
+#include "reports/Reports.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -122,12 +123,12 @@ void AppDelegate::applicationDidFinishLaunching()
         QCoreApplication::exit(0);
     });
 
-    // 5–7: the update agent; reports and the crash test are not in this build.
+    // 5–7: the update agent, the reports bookkeeping and the crash test.
     m_updates->captureSessionExists = [] { return CaptureSession::currentSession() != nullptr; };
     m_updates->start();
-    notInThisBuild(QStringLiteral("problem reporting"));
+    Reports::start(m_updates);
     if (m_options.crashTest)
-        notInThisBuild(QStringLiteral("--crash-test"));
+        Reports::armCrashTest(3.0);
 
     // 8–10: menus, icon stage, taskbar policy.
     buildMenus();
@@ -274,5 +275,5 @@ void AppDelegate::cleanUpForQuit()
     if (CaptureSession *session = CaptureSession::currentSession())
         session->autosave(true);
     Recents::queue().sync([] {});
-    notInThisBuild(QStringLiteral("the run record"));
+    Reports::noteCleanQuit();
 }

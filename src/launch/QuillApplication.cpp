@@ -5,6 +5,7 @@
 #include "launch/SingleInstance.h"
 
 #include "app/ActivityLog.h"
+#include "reports/Reports.h"
 
 #include <QDir>
 #include <QTimer>
@@ -23,10 +24,9 @@ bool QuillApplication::notify(QObject *receiver, QEvent *event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception &e) {
-        activityLog(QStringLiteral("exception: %1").arg(QString::fromLocal8Bit(e.what())));
     } catch (...) {
-        activityLog(QStringLiteral("exception: unknown"));
+        // Logged and kept for the next problem report; the event loop goes on.
+        Reports::recordCurrentException(false);
     }
     return false;
 }

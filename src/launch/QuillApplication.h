@@ -2,7 +2,7 @@
 #include <QApplication>
 
 // The application object. Its one addition: an exception that escapes an event handler is
-// written to the activity log instead of ending the process unseen.
+// logged and recorded for the next problem report instead of ending the process unseen.
 class QuillApplication : public QApplication
 {
 public:

@@ -19,6 +19,7 @@ QString builtIn(const QString &key)
     static const QHash<QString, QString> values = {
         {QStringLiteral("CFBundleShortVersionString"), QStringLiteral(QUILLET_BI_VERSION)},
         {QStringLiteral("CFBundleVersion"), QStringLiteral(QUILLET_BI_BUILD)},
+        {QStringLiteral("CFBundleIdentifier"), QStringLiteral(QUILLET_BI_APP_ID)},
         {QStringLiteral("QLBuildDate"), QStringLiteral(QUILLET_BI_DATE)},
         {QStringLiteral("QLCommit"), QStringLiteral(QUILLET_BI_COMMIT)},
         {QStringLiteral("SUFeedURL"), QStringLiteral(QUILLET_BI_FEED_URL)},
@@ -55,6 +56,7 @@ QString version() { return value(QStringLiteral("CFBundleShortVersionString")); 
 QString build() { return value(QStringLiteral("CFBundleVersion")); }
 QString buildDate() { return value(QStringLiteral("QLBuildDate")); }
 QString commit() { return value(QStringLiteral("QLCommit")); }
+QString bundleIdentifier() { return value(QStringLiteral("CFBundleIdentifier")); }
 QString feedUrl() { return value(QStringLiteral("SUFeedURL")); }
 QString publicEdKey() { return value(QStringLiteral("SUPublicEDKey")); }
 QString reportUrl() { return value(QStringLiteral("QLReportURL")); }

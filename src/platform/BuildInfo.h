@@ -3,12 +3,14 @@
 
 // Facts about this build, fixed when it was configured. The keys are the ones the rest of the
 // application asks for ("SUFeedURL", "SUPublicEDKey", "QLCommit", "QLBuildDate", "QLReportURL",
-// "QLContactURL", "QLStatsURL", "CFBundleShortVersionString", "CFBundleVersion").
+// "QLContactURL", "QLStatsURL", "CFBundleShortVersionString", "CFBundleVersion",
+// "CFBundleIdentifier").
 namespace BuildInfo {
 QString version();   // e.g. "1.10"
 QString build();     // build number
 QString buildDate(); // yyyy-MM-dd
 QString commit();
+QString bundleIdentifier(); // "app.quillet" in a release, "app.quillet.dev" in a development build
 QString feedUrl();     // empty in a development build
 QString publicEdKey(); // base64 Ed25519 key that signs update downloads
 QString reportUrl();

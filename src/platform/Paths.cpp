@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <QSysInfo>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -43,6 +44,23 @@ QString desktopDir()
 {
     const QStringList dirs = QStandardPaths::standardLocations(QStandardPaths::DesktopLocation);
     return dirs.isEmpty() ? QString() : dirs.first();
+}
+
+QString crashesDir() { return logDir() + QStringLiteral("/crashes"); }
+QString crashReportsDir() { return logDir() + QStringLiteral("/DiagnosticReports"); }
+
+Scrub::Identity identity()
+{
+    Scrub::Identity who;
+    who.homes << home();
+    if (const passwd *pw = getpwuid(getuid())) {
+        const QString own = QDir::cleanPath(QString::fromLocal8Bit(pw->pw_dir));
+        if (!own.isEmpty() && !who.homes.contains(own))
+            who.homes << own;
+    }
+    who.user = userName();
+    who.host = QSysInfo::machineHostName();
+    return who;
 }
 
 QString runtimeDir()
