@@ -5,6 +5,7 @@
 #include "platform/Scheduler.h"
 #include "rail/RailAnimator.h"
 #include "rail/RailDocument.h"
+#include "rail/RailEdge.h"
 
 #include <QLocale>
 #include <QPainter>
@@ -48,12 +49,21 @@ PageRail::PageRail(Scheduler &scheduler, QWidget *parent)
     m_doc->rail = this;
     m_scroll->setWidget(m_doc);
     m_scroll->viewport()->installEventFilter(this);
-    setAttribute(Qt::WA_AcceptTouchEvents, false);
+    setCursor(Qt::ArrowCursor);
 }
 
 PageRail::~PageRail()
 {
     m_scheduler.cancel(m_wheelEnd);
+}
+
+void PageRail::showEvent(QShowEvent *)
+{
+    // Ctrl+wheel over the grip beside the rail sizes the thumbnails too.
+    if (QWidget *parent = parentWidget()) {
+        for (RailEdge *edge : parent->findChildren<RailEdge *>(Qt::FindDirectChildrenOnly))
+            takePinchesFrom(edge);
+    }
 }
 
 void PageRail::paintEvent(QPaintEvent *)

@@ -94,7 +94,8 @@ public:
 
     // Pinch: the factor is never below 0.2; `at` is in the rail's parent's coordinates.
     void pinch(bool ended, double factor, QPointF at);
-    // Ctrl+wheel over `widget` (the rail's grip) pinches too.
+    // Ctrl+wheel over `widget` (the rail's grip) pinches too; a grip beside the rail in its parent
+    // is taken whenever the rail is shown.
     void takePinchesFrom(QWidget *widget);
 
     // Starts dragging out from a press on `thumb`: the picked thumbnails when it is one of them,
@@ -136,6 +137,7 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

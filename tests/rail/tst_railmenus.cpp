@@ -140,7 +140,8 @@ private slots:
         f.pages(2);
         auto *grip = new RailEdge(&f.host);
         grip->setGeometry(170, 0, 22, 600);
-        f.rail->takePinchesFrom(grip);
+        f.rail->hide();
+        f.rail->show(); // takes the grip beside it
         QList<std::pair<bool, double>> calls;
         f.rail->onPinch = [&](bool ended, double factor) { calls.append({ended, factor}); };
 
