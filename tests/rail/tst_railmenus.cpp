@@ -5,6 +5,7 @@
 #include "rail/RailEdge.h"
 
 #include <QMenu>
+#include <QNativeGestureEvent>
 #include <QWheelEvent>
 
 namespace {
@@ -132,6 +133,21 @@ private slots:
         f.rail->onPinch = [&](bool, double x) { got = x; };
         f.rail->pinch(false, factor, QPointF(50, 50));
         QCOMPARE(got, reported);
+    }
+
+    void trackpadPinch()
+    {
+        RailFixture f;
+        QList<std::pair<bool, double>> calls;
+        f.rail->onPinch = [&](bool ended, double factor) { calls.append({ended, factor}); };
+        const QPointF at(60, 60);
+        for (auto [type, value] : {std::pair{Qt::ZoomNativeGesture, -0.95}, std::pair{Qt::ZoomNativeGesture, 0.1},
+                                   std::pair{Qt::EndNativeGesture, 0.0}}) {
+            QNativeGestureEvent e(type, QPointingDevice::primaryPointingDevice(), 2, at, at, f.rail->mapToGlobal(at),
+                                  value, QPointF());
+            QCoreApplication::sendEvent(f.rail, &e);
+        }
+        QCOMPARE(calls, (QList<std::pair<bool, double>>{{false, 0.2}, {false, 1.1}, {true, 1.0}}));
     }
 
     void ctrlWheelIsAPinch()
