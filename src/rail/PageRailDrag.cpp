@@ -142,9 +142,17 @@ void PageRail::dragOut(RailThumb *thumb)
     auto *mime = new DragFiles(*pending);
 
     // One picture of the dragged thumbnails as they lie in the rail, around the pressed one.
+    // Far-away thumbnails of a long pick are left out of the picture, which stays a handful of
+    // thumbnails around the pressed one.
+    const QRectF near = thumb->cardFrame().adjusted(-400, -400, 400, 400);
+    QList<RailThumb *> shown;
     QRectF bounds;
-    for (RailThumb *t : thumbs)
+    for (RailThumb *t : thumbs) {
+        if (!near.contains(t->cardFrame()))
+            continue;
+        shown.append(t);
         bounds |= t->cardFrame();
+    }
     const double dpr = devicePixelRatioF();
     QPixmap pixmap((bounds.size() * dpr).toSize());
     pixmap.setDevicePixelRatio(dpr);
@@ -152,7 +160,7 @@ void PageRail::dragOut(RailThumb *thumb)
     {
         QPainter p(&pixmap);
         p.setOpacity(0.85);
-        for (RailThumb *t : thumbs)
+        for (RailThumb *t : shown)
             RailDragOut::drawDragImage(p, t->cardFrame().translated(-bounds.topLeft()), t->look.picture);
     }
 
