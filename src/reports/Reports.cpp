@@ -151,11 +151,11 @@ void noteCleanQuit()
 
 void checkLater(const QList<double> &checkTimes, double delay)
 {
-    if (!checkLaterHook) {
-        activityLog(QStringLiteral("reports: the report check is not in this build"));
+    if (checkLaterHook) {
+        checkLaterHook(checkTimes, delay);
         return;
     }
-    checkLaterHook(checkTimes, delay);
+    clock().after(delay, [checkTimes, delay] { checkPending(checkTimes, delay); });
 }
 
 void rescueAlert()

@@ -1,4 +1,5 @@
 #pragma once
+#include "document/CrashLog.h"
 #include "document/Report.h"
 #include "document/RunRecord.h"
 #include "platform/SystemProbe.h"
@@ -8,6 +9,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -31,7 +33,8 @@ extern std::function<QDateTime()> wallClock;
 // Seconds the main thread may stall before a hang is noted (tests shorten it).
 extern double hangThreshold;
 
-// --- Hooks the report check and the rescue alert fill; unset, their turn is logged as missing.
+// --- Hooks: a test's stand-in for scheduling the report check; the rescue alert (unset, its
+// turn is logged as missing).
 extern std::function<void(const QList<double> &checkTimes, double delay)> checkLaterHook;
 extern std::function<void()> rescueAlertHook;
 
@@ -81,6 +84,45 @@ Report::App appInfo();
 Report::System systemInfo();
 QString screenText(const SystemProbe::Screen &screen);
 QString installID();
+
+// --- The report check
+// Lets the report check see the permissions (defaults: a reachable display; allowed).
+extern std::function<bool()> screenRecordingAllowed;
+extern std::function<bool()> accessibilityAllowed;
+// Shows the report window in crash mode with these reports; unset, they wait in "pending"
+// for a later check.
+extern std::function<void(const QList<Report> &)> showCrashWindowHook;
+// A report of this kind with the facts, the collected exceptions and diagnostics, the log and
+// the state of the application now.
+Report makeReport(Report::Kind kind, const QString &summary);
+// Crash reports of this application newer than "reports.seen" (which moves to the newest),
+// newest first, at most 3.
+QList<CrashLog> findCrashLogs();
+// One check: crash reports are sent or shown; otherwise the next check is scheduled, or, at
+// the last, the outbox is flushed and with automatic sending one hang, exception or quit report
+// goes out.
+void checkPending(const QList<double> &checkTimes, double delay);
+// Crash reports nobody answered, kept for the next check.
+void keepPending(const QList<Report> &reports);
+QList<Report> takePending();
+
+// --- Sending (outbox and upload)
+// The report endpoint: "QLReportURL" when it is an https URL; empty otherwise, and then no
+// report leaves the machine (they wait in the outbox).
+QUrl endpoint();
+QString hex(const QByteArray &digest);
+// Writes the report to the outbox, removes the collected files it carries, uploads it; the
+// completion gets whether it went through, on the main thread.
+void send(const Report &report, std::function<void(bool sent)> completion = {});
+// One PUT of body to endpoint()/id; the completion runs on the main thread.
+void upload(const QByteArray &body, const QString &id, std::function<void(bool sent)> completion);
+// Uploads the reports the outbox holds, each once at a time; removes whatever is 30 days old.
+void flushOutbox();
+// Seconds a transfer may take before it counts as not sent (tests shorten it).
+extern int uploadTimeoutMs;
+// The exception and diagnostic files a report made by makeReport carries, by report id;
+// send removes exactly these.
+void noteCollected(const QString &reportId, const QStringList &paths);
 
 // --- The crash test
 void armCrashTest(double seconds);
