@@ -92,8 +92,12 @@ void AppDelegate::notInThisBuild(const QString &what) const
 
 bool AppDelegate::runSelfCheck()
 {
-    // None of the self-checks is in this build: say so and go on with the normal start.
     using Check = LaunchOptions::SelfCheck;
+    if (m_options.selfCheck == Check::reportSendTest) {
+        Reports::sendTest();
+        return true;
+    }
+    // The other self-checks are not in this build: say so and go on with the normal start.
     static const QHash<Check, QString> words = {
         {Check::autopilot, QStringLiteral("--autopilot")},
         {Check::benchPages, QStringLiteral("--bench-pages")},

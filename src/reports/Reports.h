@@ -124,6 +124,10 @@ extern int uploadTimeoutMs;
 // send removes exactly these.
 void noteCollected(const QString &reportId, const QStringList &paths);
 
+// "--report-send-test": sends a feedback report, prints "sent <id>" or "NOT sent <id>" and
+// ends the event loop with 0 or 1 (an unsent report stays in the outbox).
+void sendTest();
+
 // --- The crash test
 void armCrashTest(double seconds);
 [[noreturn]] void deliberateCrashForTesting();
