@@ -121,11 +121,14 @@ RailDragOut::Pending RailDragOut::startWriting(const QString &folder) const
         pending.paths.append(path);
     }
     pending.results = std::make_shared<QList<Written>>(jobs->size());
-    QList<int> indexes(jobs->size());
-    std::iota(indexes.begin(), indexes.end(), 0);
+    // The map works on the list in place, so the list lives as long as the work (the functor
+    // holds it).
+    auto indexes = std::make_shared<QList<int>>(jobs->size());
+    std::iota(indexes->begin(), indexes->end(), 0);
     const auto results = pending.results;
-    pending.done = QtConcurrent::map(std::move(indexes), [jobs, results](int i) {
-        (*results)[i] = writeTo(jobs->at(i).data, jobs->at(i).path);
+    Written *out = results->data(); // detached here, once, so workers only write their own slot
+    pending.done = QtConcurrent::map(*indexes, [indexes, jobs, results, out](int i) {
+        out[i] = writeTo(jobs->at(i).data, jobs->at(i).path);
     });
     return pending;
 }
