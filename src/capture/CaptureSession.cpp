@@ -8,6 +8,7 @@
 #include "capture/SessionCanvas.h"
 #include "platform/FrontApplication.h"
 #include "platform/Preferences.h"
+#include "platform/SystemBeep.h"
 #include "platform/WindowList.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@
 
 namespace {
 CaptureSession *current = nullptr;
+Scheduler *schedulerOverride = nullptr;
 
 constexpr double minWindowSide = 40;  // smaller windows are not offered for picking
 constexpr double minAreaSide = 8;     // a smaller remembered area is no choice
@@ -30,6 +32,9 @@ std::optional<CaptureSession::LastArea> CaptureSession::lastArea;
 std::function<void()> CaptureSession::sessionEndedHook;
 std::function<SessionCanvas *(OverlayView *)> CaptureSession::canvasOf;
 std::function<void(CaptureSession &, SessionCanvas &, bool)> CaptureSession::writePages;
+std::function<QString(const QImage &, const QString &, double, QString *)> CaptureSession::savePicture;
+std::function<std::optional<QString>(const std::optional<RunningApp> &)> CaptureSession::sendTarget;
+std::function<void(const QString &)> CaptureSession::pasteInto;
 OverlayView::WindowCapture CaptureSession::windowCapture;
 std::function<void(CaptureSession &, OverlayView *, const Markup &, const QHash<QUuid, ShotImage> &,
                    const std::optional<QString> &)>
@@ -289,7 +294,7 @@ void CaptureSession::copyArea(OverlayView *view, const QRectF &rect)
 {
     const QImage picture = view ? view->croppedImage(rect) : QImage();
     if (picture.isNull()) {
-        QApplication::beep();
+        SystemBeep::play();
         return;
     }
     copyWindowImage(picture, view->pixelScale());
@@ -297,14 +302,22 @@ void CaptureSession::copyArea(OverlayView *view, const QRectF &rect)
 
 void CaptureSession::copyWindowImage(const QImage &image, double scale)
 {
-    // A picture that cannot be put on the clipboard is not reported as copied.
-    if (!ClipboardPicture::put(image, scale)) {
-        QApplication::beep();
+    // The clipboard is offered at once and the session ends without waiting for the bytes; the
+    // toast comes when they are made. A picture that cannot be offered keeps the overlay.
+    const QSize size = image.size();
+    const bool offered = ClipboardPicture::put(image, scale, [size](bool encoded) {
+        if (!encoded) {
+            SystemBeep::play();
+            toast(QStringLiteral("Could not copy the picture"), 0.9);
+            return;
+        }
+        toast(QStringLiteral("Copied  %1 × %2").arg(size.width()).arg(size.height()), 0.9);
+    });
+    if (!offered) {
+        SystemBeep::play();
         return;
     }
-    const QSize size = image.size();
     end(true);
-    toast(QStringLiteral("Copied  %1 × %2").arg(size.width()).arg(size.height()), 0.9);
 }
 
 void CaptureSession::addAreaShot(OverlayView *view, const QRectF &rect)
@@ -384,11 +397,7 @@ void CaptureSession::hideOverlays()
 
 void CaptureSession::end(bool reactivate)
 {
-    if (m_autosaveWork) {
-        m_autosaveWork->stop();
-        m_autosaveWork->deleteLater();
-        m_autosaveWork = nullptr;
-    }
+    cancelAutosave();
     if (SessionCanvas *c = canvas()) {
         c->saveCurrentPage();
         if (writePages)
@@ -446,27 +455,47 @@ void CaptureSession::setDebugText(const QString &text)
     }
 }
 
+Scheduler &CaptureSession::scheduler()
+{
+    return schedulerOverride ? *schedulerOverride : Scheduler::system();
+}
+
+void CaptureSession::setSchedulerForTesting(Scheduler *scheduler)
+{
+    schedulerOverride = scheduler;
+}
+
+void CaptureSession::cancelAutosave()
+{
+    scheduler().cancel(m_autosaveTicket);
+    m_autosaveTicket = 0;
+}
+
 void CaptureSession::scheduleAutosave()
 {
-    if (m_mode != Mode::Canvas || m_autosaveWork)
+    if (m_mode != Mode::Canvas || m_autosaveTicket)
         return;
-    m_autosaveWork = new QTimer(this);
-    m_autosaveWork->setSingleShot(true);
-    m_autosaveWork->setInterval(1000);
-    connect(m_autosaveWork, &QTimer::timeout, this, [this] { autosave(false); });
-    m_autosaveWork->start();
+    QPointer<CaptureSession> self(this);
+    m_autosaveTicket = scheduler().after(1.0, [self] {
+        if (self) {
+            self->m_autosaveTicket = 0;
+            self->autosave(false);
+        }
+    });
 }
 
 void CaptureSession::autosave(bool sync)
 {
-    if (m_autosaveWork) {
-        m_autosaveWork->stop();
-        m_autosaveWork->deleteLater();
-        m_autosaveWork = nullptr;
-    }
+    cancelAutosave();
     SessionCanvas *c = canvas();
     if (!c || m_windows.isEmpty())
         return;
     if (writePages)
         writePages(*this, *c, sync);
+}
+
+void CaptureSession::forgetWritten(const QStringList &ids)
+{
+    for (const QString &id : ids)
+        m_written.remove(id);
 }

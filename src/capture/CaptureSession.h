@@ -2,9 +2,11 @@
 #include "capture/FrozenFrame.h"
 #include "capture/OverlayView.h"
 #include "capture/OverlayViewHost.h"
+#include "capture/SessionPage.h"
 #include "capture/ShotImage.h"
 #include "document/Markup.h"
 #include "platform/RunningApp.h"
+#include "platform/Scheduler.h"
 
 #include <QHash>
 #include <QList>
@@ -17,7 +19,6 @@
 #include <optional>
 
 class OverlayWindow;
-class QTimer;
 class SessionCanvas;
 
 // One capture, from the moment the screens are frozen until its canvas closes. It owns one
@@ -56,6 +57,14 @@ public:
     static std::function<SessionCanvas *(OverlayView *)> canvasOf;
     // Writes the canvas's pages to the capture history (filled by the history; sync waits).
     static std::function<void(CaptureSession &, SessionCanvas &, bool sync)> writePages;
+    // Writes a picture as a PNG file into a folder at a scale and gives its path, or empty with
+    // the reason (filled by the export).
+    static std::function<QString(const QImage &, const QString &folder, double scale, QString *error)> savePicture;
+    // The application to paste into for the "send.to" destination given the application that
+    // was in front before the capture; none copies only (filled by the export).
+    static std::function<std::optional<QString>(const std::optional<RunningApp> &previous)> sendTarget;
+    // Brings the application forward and pastes into it (filled by the export).
+    static std::function<void(const QString &target)> pasteInto;
     // Opens the canvas of a picture session on its overlay view (filled by the canvas editor).
     static std::function<void(CaptureSession &, OverlayView *, const Markup &, const QHash<QUuid, ShotImage> &,
                               const std::optional<QString> &historyId)>
@@ -73,7 +82,7 @@ public:
     QList<OverlayView *> views() const;
     QList<std::optional<quint32>> displays() const { return m_displays; }
     std::optional<RunningApp> previousApp() const { return m_previousApp; }
-    bool autosavePending() const { return m_autosaveWork != nullptr; }
+    bool autosavePending() const { return m_autosaveTicket != 0; }
 
     // Shows every overlay and gives the keyboard to the one under the pointer.
     void show();
@@ -103,9 +112,25 @@ public:
     void dragOutFinished(bool dropped);
     void setDebugText(const QString &text);
 
+    // Return, Ctrl+Return and Ctrl+S on the canvas: the current page's picture to the clipboard,
+    // to the clipboard and pasted into the destination application, or into a PNG file in the
+    // save folder. A canvas of one page then closes; one of several stays and ticks the page.
+    void copy();
+    void send();
+    void save();
+
     // Autosave: one write a second after the first request while none is pending (canvas mode).
     void scheduleAutosave();
     void autosave(bool sync);
+    // The history group of this canvas's entries: none until a write first sees two or more
+    // pages, then a new UUID text kept for the session's life.
+    const std::optional<QString> &historyGroup() const { return m_historyGroup; }
+    void setHistoryGroup(const QString &group) { m_historyGroup = group; }
+    // What was last written under each history id, so unchanged pages are not written again.
+    QHash<QString, WrittenPage> &writtenPages() { return m_written; }
+    // Forgets the records of those entries (pages taken out of the canvas and put back are
+    // written again).
+    void forgetWritten(const QStringList &ids);
 
     // The canvas window, its taskbar presence and the application in front.
     void canvasOpened();
@@ -126,6 +151,8 @@ public:
     // Tests: a clock (seconds) in place of the monotonic one, and forgetting the process-wide
     // state (slots, front watching, the observers installed once).
     static void setClockForTesting(std::function<double()> clock);
+    // Tests: the scheduler that runs the autosave; none restores the system's.
+    static void setSchedulerForTesting(Scheduler *scheduler);
     static void resetForTesting();
 
 private:
@@ -135,6 +162,10 @@ private:
     int windowIndexUnderPointer() const;
     void addOverlay(const QRect &frame, const QImage &picture, double pixelScale, quint32 displayId);
     void closeWithoutCanvas(const QString &what);
+    std::optional<RenderedPage> renderForExport();
+    bool offerPage(const RenderedPage &page, bool stays, bool flash, bool toastCopied);
+    void cancelAutosave();
+    static Scheduler &scheduler();
 
     QPointer<CaptureSession> m_parent;
     CaptureSession *m_child = nullptr;
@@ -144,5 +175,7 @@ private:
     QList<QPointer<OverlayView>> m_views;
     QList<std::optional<quint32>> m_displays;
     std::optional<RunningApp> m_previousApp;
-    QTimer *m_autosaveWork = nullptr;
+    Scheduler::Ticket m_autosaveTicket = 0;
+    std::optional<QString> m_historyGroup;
+    QHash<QString, WrittenPage> m_written;
 };

@@ -1,9 +1,14 @@
 #pragma once
 #include "capture/Importer.h"
+#include "capture/SessionPage.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QList>
 #include <QRectF>
+#include <QString>
+
+#include <optional>
 
 // What a capture session asks of the canvas that its chosen overlay turned into. The canvas
 // controller implements it; the session finds it through CaptureSession::canvasOf.
@@ -28,4 +33,17 @@ public:
         Q_UNUSED(pictures);
         Q_UNUSED(open);
     }
+
+    // The number of pages.
+    virtual int pageCount() const { return 1; }
+    // The current page rendered as the exported picture (exact, margin 16 output pixels, at
+    // half density under halfSize), with its export density.
+    virtual RenderedPage renderCurrentPage(bool halfSize) { return {}; }
+    // The pages as they stand, the current one with its live state, for the autosave.
+    virtual QList<SessionPage> pagesForSaving() const { return {}; }
+    // Gives page index its history entry id and, when a date is given, its creation date; an
+    // index outside the pages does nothing.
+    virtual void setPageHistory(int index, const std::optional<QString> &id, const std::optional<QDateTime> &created) { }
+    // Flashes the command sidebar's copy row with the text.
+    virtual void flashCopyRow(const QString &text) { }
 };

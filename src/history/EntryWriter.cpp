@@ -1,6 +1,7 @@
 #include "EntryWriter.h"
 
 #include "HistoryFiles.h"
+#include "platform/FileWrites.h"
 #include "Recents.h"
 #include "RecentsState.h"
 
@@ -18,7 +19,7 @@ bool writePng(const QString &path, const QImage &picture, QString *error)
     const QByteArray png = HistoryFiles::pngData(picture);
     if (png.isEmpty())
         return true; // a picture that cannot be encoded is left out
-    return HistoryFiles::writeSynced(path, png, error);
+    return FileWrites::writeSynced(path, png, error);
 }
 
 // Gives the work folder the entry's existing copy of a file, when there is one.
@@ -58,14 +59,14 @@ bool EntryWriter::run() const
     }
     QList<QPair<QString, QRect>> written;
     const bool ok = stage(work, entry, &written, &error)
-        && HistoryFiles::writeSynced(work + QLatin1Char('/') + canvasFile, *json, &error)
+        && FileWrites::writeSynced(work + QLatin1Char('/') + canvasFile, *json, &error)
         && commit(work, entry, &error);
     HistoryFiles::removeTree(work); // after a swap it holds the old entry
     if (!ok) {
         report(QStringLiteral("could not save %1: %2").arg(name, error));
         return false;
     }
-    HistoryFiles::syncFolder(historyFolder);
+    FileWrites::syncFolder(historyFolder);
     {
         // Only now is the crop on disk; a failed save leaves the earlier record in force.
         State &s = state();
@@ -99,7 +100,7 @@ bool EntryWriter::stage(const QString &work, const QString &entry,
 
 bool EntryWriter::commit(const QString &work, const QString &entry, QString *error) const
 {
-    HistoryFiles::syncFolder(work);
+    FileWrites::syncFolder(work);
     const QFileInfo existing(entry);
     if (!existing.exists() && !existing.isSymLink())
         return HistoryFiles::rename(work, entry, error);

@@ -1,5 +1,7 @@
 #include "HistoryFiles.h"
 
+#include "platform/FileWrites.h"
+
 #include <QBuffer>
 #include <QDateTime>
 #include <QDir>
@@ -30,55 +32,6 @@ const QStringList workKinds = {QStringLiteral("staging"), QStringLiteral("removi
 const QString previousKind = QStringLiteral("previous");
 } // namespace
 
-bool writeSynced(const QString &path, const QByteArray &bytes, QString *error)
-{
-    const int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return failed(error, errno);
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int code = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(native(path).constData());
-            return failed(error, code);
-        }
-        data += n;
-        left -= n;
-    }
-    if (::fsync(fd) != 0) {
-        const int code = errno;
-        ::close(fd);
-        ::unlink(native(path).constData());
-        return failed(error, code);
-    }
-    if (::close(fd) != 0) {
-        const int code = errno;
-        ::unlink(native(path).constData());
-        return failed(error, code);
-    }
-    return true;
-}
-
-bool replaceAtomically(const QString &path, const QByteArray &bytes, QString *error)
-{
-    const QFileInfo info(path);
-    const QString temp = info.dir().filePath(QLatin1Char('.') + info.fileName() + QLatin1String(".tmp-")
-                                             + QUuid::createUuid().toString(QUuid::Id128).left(8));
-    if (!writeSynced(temp, bytes, error))
-        return false;
-    if (!rename(temp, path, error)) {
-        ::unlink(native(temp).constData());
-        return false;
-    }
-    syncFolder(info.path());
-    return true;
-}
-
 bool linkOrCopy(const QString &from, const QString &to, QString *error)
 {
     if (::link(native(from).constData(), native(to).constData()) == 0)
@@ -89,16 +42,7 @@ bool linkOrCopy(const QString &from, const QString &to, QString *error)
             *error = source.errorString();
         return false;
     }
-    return writeSynced(to, source.readAll(), error);
-}
-
-void syncFolder(const QString &path)
-{
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    return FileWrites::writeSynced(to, source.readAll(), error);
 }
 
 bool exchange(const QString &a, const QString &b, bool *unsupported, QString *error)

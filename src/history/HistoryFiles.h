@@ -3,18 +3,12 @@
 #include <QImage>
 #include <QString>
 
-// File operations the history is built from. Each returns false on failure and then, when given,
+// File operations the history is built from (besides those of FileWrites). Each returns false on failure and then, when given,
 // sets *error to the system's reason.
 namespace HistoryFiles {
 
-// Creates the file (it must not exist), writes the bytes and flushes them to the disk.
-bool writeSynced(const QString &path, const QByteArray &bytes, QString *error = nullptr);
-// Writes the bytes to a temporary name beside path, then renames it into place.
-bool replaceAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 // A second name for an existing file (a copy where links are not possible).
 bool linkOrCopy(const QString &from, const QString &to, QString *error = nullptr);
-// Flushes a folder's list of names to the disk.
-void syncFolder(const QString &path);
 // Swaps two paths in one step. Sets *unsupported when the file system cannot do it.
 bool exchange(const QString &a, const QString &b, bool *unsupported, QString *error = nullptr);
 // Renames from to to; fails when to exists (unless it is an empty folder).

@@ -17,7 +17,10 @@
 #include "capture/EdgeResizer.h"
 #include "capture/OverlayWindow.h"
 #include "capture/ScreenFreezer.h"
+#include "export/ExportScene.h"
+#include "export/SamplePicture.h"
 #include "export/SendButton.h"
+#include "history/PageWriter.h"
 #include "history/Recents.h"
 #include "platform/BuildInfo.h"
 #include "platform/FrontApplication.h"
@@ -53,6 +56,7 @@ AppDelegate::AppDelegate(const QStringList &arguments, std::shared_ptr<ScreenSou
 {
     m_lastItem->setEnabled(false);
     screenCaptureAllowed = [] { return QGuiApplication::primaryScreen() != nullptr; };
+    samplePicture = [](int width, int height, int variant) { return ::samplePicture(width, height, variant); };
     showWelcome = [this] { notInThisBuild(QStringLiteral("the welcome window")); };
     clipboardPicture = [] { return Importer::canRead(QGuiApplication::clipboard()->mimeData()); };
     showAlert = [](const QString &informative) {
@@ -200,6 +204,11 @@ void AppDelegate::applicationDidFinishLaunching()
     CaptureSession::sessionEndedHook = [] {};
     // The canvas window resizes from its edges.
     OverlayWindow::makeEdges = [] { return std::make_unique<EdgeResizer>(); };
+    // History writes and saved files of the canvas.
+    PageWriter::install();
+    CaptureSession::savePicture = [](const QImage &picture, const QString &folder, double scale, QString *error) {
+        return ExportScene::save(picture, folder, scale, error);
+    };
 
     // 19: reopen the newest capture.
     if (m_options.reopen)

@@ -1,0 +1,178 @@
+#include "export/TextLayout.h"
+
+#include "app/PreferenceReaders.h"
+#include "document/Palette.h"
+#include "export/ShapeRules.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTextOption>
+
+#include <cmath>
+
+namespace {
+constexpr double gapPerScale = 10;
+constexpr double caretWidth = 2;
+constexpr int dotsPerMeterAt72 = 2835; // 72 dpi
+} // namespace
+
+TextLayout::TextLayout(const Item &item, double scale)
+    : m_item(item), m_scale(scale), m_document(std::make_unique<QTextDocument>())
+{
+    configure(*m_document, item, scale);
+    m_document->setPlainText(item.string);
+    m_line = lineHeight(m_document->defaultFont());
+}
+
+TextLayout::~TextLayout() = default;
+
+QPaintDevice *TextLayout::referenceDevice()
+{
+    static QImage device = [] {
+        QImage image(1, 1, QImage::Format_ARGB32_Premultiplied);
+        image.setDotsPerMeterX(dotsPerMeterAt72);
+        image.setDotsPerMeterY(dotsPerMeterAt72);
+        return image;
+    }();
+    return &device;
+}
+
+QFont TextLayout::font(const Item &item, double scale)
+{
+    QFont f = Prefs::textFont(item.font, scale);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setKerning(true);
+    return f;
+}
+
+QColor TextLayout::color(const Item &item)
+{
+    return ShapeRules::qColor(Palette::color(item.color));
+}
+
+Qt::Alignment TextLayout::alignment(TextSide side)
+{
+    switch (side) {
+    case TextSide::left:
+        return Qt::AlignRight;
+    case TextSide::right:
+        return Qt::AlignLeft;
+    case TextSide::above:
+    case TextSide::below:
+        return Qt::AlignHCenter;
+    case TextSide::aboveLeading:
+        break;
+    }
+    return Qt::AlignLeading;
+}
+
+void TextLayout::configure(QTextDocument &document, const Item &item, double scale)
+{
+    document.documentLayout()->setPaintDevice(referenceDevice());
+    document.setUseDesignMetrics(true);
+    document.setDocumentMargin(0);
+    document.setDefaultFont(font(item, scale));
+    QTextOption option = document.defaultTextOption();
+    option.setAlignment(alignment(item.side));
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setUseDesignMetrics(true);
+    document.setDefaultTextOption(option);
+    document.setTextWidth(std::max(item.width, 0.0));
+}
+
+double TextLayout::lineHeight(const QFont &font)
+{
+    return std::ceil(QFontMetricsF(font, referenceDevice()).lineSpacing());
+}
+
+QRectF TextLayout::usedRect(const QTextDocument &document)
+{
+    QRectF used;
+    bool any = false;
+    const QAbstractTextDocumentLayout *layout = document.documentLayout();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *lines = block.layout();
+        if (!lines)
+            continue;
+        const QPointF at = layout->blockBoundingRect(block).topLeft() + lines->position();
+        for (int i = 0; i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            QRectF r = line.naturalTextRect().translated(at);
+            if (r.width() <= 0)
+                r.setWidth(0);
+            used = any ? used.united(r) : r;
+            // united() skips rects of no width; keep the height of empty lines.
+            used.setTop(std::min(used.top(), r.top()));
+            used.setBottom(std::max(used.bottom(), r.bottom()));
+            any = true;
+        }
+    }
+    return any ? used : QRectF();
+}
+
+QPointF TextLayout::origin(const Item &item, double scale, double line, double h)
+{
+    const double g = gapPerScale * scale;
+    const double w = item.width;
+    const QPointF a = item.anchor;
+    switch (item.side) {
+    case TextSide::right:
+        return {a.x() + g, a.y() - line / 2};
+    case TextSide::left:
+        return {a.x() - g - w, a.y() - line / 2};
+    case TextSide::above:
+        return {a.x() - w / 2, a.y() - g - h};
+    case TextSide::below:
+        return {a.x() - w / 2, a.y() + g};
+    case TextSide::aboveLeading:
+        break;
+    }
+    return {a.x(), a.y() - h};
+}
+
+QRectF TextLayout::frame() const
+{
+    const QRectF used = usedRect(*m_document);
+    const double h = std::max(m_line, std::ceil(used.isNull() ? 0 : used.height()));
+    return QRectF(origin(m_item, m_scale, m_line, h), QSizeF(m_item.width, h));
+}
+
+QPointF TextLayout::placed() const
+{
+    return frame().topLeft();
+}
+
+QRectF TextLayout::textRect() const
+{
+    const QRectF f = frame();
+    const QRectF used = usedRect(*m_document);
+    if (used.isNull() || used.width() < 1) {
+        double x = f.x();
+        if (m_item.side == TextSide::left)
+            x = f.x() + f.width() - caretWidth;
+        else if (m_item.side == TextSide::above || m_item.side == TextSide::below)
+            x = f.x() + f.width() / 2 - caretWidth / 2;
+        return QRectF(x, f.y(), caretWidth, m_line);
+    }
+    return QRectF(f.x() + used.x(), f.y() + used.y(), used.width(), std::max(used.height(), m_line));
+}
+
+bool TextLayout::isBlank() const
+{
+    return m_item.string.trimmed().isEmpty();
+}
+
+void TextLayout::draw(QPainter &painter) const
+{
+    painter.save();
+    painter.translate(placed());
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.palette.setColor(QPalette::Text, color(m_item));
+    m_document->documentLayout()->draw(&painter, context);
+    painter.restore();
+}
