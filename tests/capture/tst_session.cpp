@@ -349,8 +349,10 @@ private slots:
 
     void toastSizeIsInPixels()
     {
-        CaptureSession s({frame(QRect(0, 0, 800, 600), 1, 2)}, std::nullopt, OverlayViewHost::Mode::Clipboard);
-        s.copyWindowImage(pattern(1600, 1200), 2);
+        // The toast comes once the bytes are made, after the session has ended and gone.
+        auto *s = new CaptureSession({frame(QRect(0, 0, 800, 600), 1, 2)}, std::nullopt, OverlayViewHost::Mode::Clipboard);
+        CaptureSession::setCurrentSession(s);
+        s->copyWindowImage(pattern(1600, 1200), 2);
         QTRY_COMPARE(toastText(), QStringLiteral("Copied  1600 × 1200"));
     }
 
