@@ -142,6 +142,10 @@ bool PageRail::eventFilter(QObject *watched, QEvent *event)
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget)
         return false;
+    if (event->type() == QEvent::Resize && widget == m_scroll->viewport()) {
+        resizeDocument(); // a scroller that comes or goes changes the width
+        return false;
+    }
     if (event->type() == QEvent::NativeGesture) {
         nativeGesture(static_cast<QNativeGestureEvent *>(event));
         return true;
