@@ -71,25 +71,15 @@ int styleSizeIndex()
 
 TalkKey talkKey()
 {
+    // Super pressed alone opens the desktop's overview or launcher on Linux desktops, so the
+    // default is the right Ctrl key; any stored choice of the three is kept.
     const QString v = store().stringValue(QStringLiteral("talk.key")).value_or(QString());
-    if (v == QLatin1String("rightOption"))
-        return TalkKey::rightOption;
-    if (v == QLatin1String("rightCommand"))
-        return TalkKey::rightCommand;
-    return TalkKey::control;
+    return TalkKeys::fromRawValue(v).value_or(TalkKey::rightCommand);
 }
 
 QString talkKeyText(TalkKey key)
 {
-    switch (key) {
-    case TalkKey::rightOption:
-        return QStringLiteral("rightOption");
-    case TalkKey::rightCommand:
-        return QStringLiteral("rightCommand");
-    case TalkKey::control:
-        break;
-    }
-    return QStringLiteral("control");
+    return TalkKeys::rawValue(key);
 }
 
 double railWidthForColumns(qint64 c)

@@ -1,4 +1,6 @@
 #pragma once
+#include "document/TalkKey.h"
+
 #include <QColor>
 #include <QFont>
 #include <QList>
@@ -8,9 +10,6 @@
 #include <optional>
 
 class Preferences;
-
-// The key held to talk, stored by its text.
-enum class TalkKey { control, rightOption, rightCommand };
 
 // Typed readers of the preferences that several parts of the application read. Each states its
 // key, its default and its clamp; none fails, and a value of the wrong type reads as missing.
@@ -24,7 +23,7 @@ bool remembersStyle();                   // "style.remember"
 bool talkEnabled();                      // "talk.enabled"
 bool autoDirection();                    // "canvas.autoDirection"
 int styleSizeIndex();                    // "style.size", 0...3, default 2
-TalkKey talkKey();                       // "talk.key", default control
+TalkKey talkKey();                       // "talk.key", default rightCommand
 QString talkKeyText(TalkKey key);
 double railWidth();                      // "canvas.railWidth", else from "canvas.railColumns"
 double railWidthForColumns(qint64 columns);

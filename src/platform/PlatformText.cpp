@@ -87,4 +87,17 @@ QString words(const QString &text)
     return out;
 }
 
+
+QString talkKeyTitle(TalkKey key)
+{
+    static const char *const titles[] = {"Super", "Right Alt", "Right Ctrl"}; // in TalkKey order
+    return QLatin1String(titles[int(key)]);
+}
+
+QString talkKeyInSentence(TalkKey key)
+{
+    const QString title = talkKeyTitle(key);
+    return title.startsWith(QLatin1String("Right ")) ? QStringLiteral("right") + title.mid(5) : title;
+}
+
 } // namespace PlatformText

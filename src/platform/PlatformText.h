@@ -1,4 +1,6 @@
 #pragma once
+#include "document/TalkKey.h"
+
 #include <QString>
 
 // Renders the application's texts in the words of a Linux desktop: key glyphs become key names
@@ -10,4 +12,9 @@ QString keys(const QString &glyphs);
 // A sentence: every run of key glyphs rendered as keys(), and "macOS", "Finder", "Dock" and
 // "menu bar" replaced by "the system", "the file manager", "taskbar" and "tray".
 QString words(const QString &text);
+// The talk key as Linux users read it: the Control keys stand for the Super keys, right Option
+// for right Alt, right Command for right Ctrl. As a title "Super", "Right Alt", "Right Ctrl";
+// inside a sentence "Super", "right Alt", "right Ctrl".
+QString talkKeyTitle(TalkKey key);
+QString talkKeyInSentence(TalkKey key);
 } // namespace PlatformText

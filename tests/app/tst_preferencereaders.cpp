@@ -104,11 +104,13 @@ private slots:
         QCOMPARE(Prefs::remembersStyle(), true); // a text is not a boolean
         QCOMPARE(Prefs::talkEnabled(), true);
         QCOMPARE(Prefs::autoDirection(), true);
-        QCOMPARE(Prefs::talkKey(), TalkKey::control); // compared exactly
+        QCOMPARE(Prefs::talkKey(), TalkKey::rightCommand); // compared exactly; the default
         QCOMPARE(Prefs::takenFromSystem(), QList<qint64>());
 
         store({{"talk.key", "rightOption"}, {"shortcuts.takenFromSystem", QJsonArray{28, 30}}});
         QCOMPARE(Prefs::talkKey(), TalkKey::rightOption);
+        store({{"talk.key", "control"}});
+        QCOMPARE(Prefs::talkKey(), TalkKey::control);
         QCOMPARE(Prefs::takenFromSystem(), (QList<qint64>{28, 30}));
     }
 

@@ -1,0 +1,266 @@
+#include "SphinxEngine.h"
+#include "talk/SoundConverter.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <err.h>
+#include <pocketsphinx.h>
+
+#include <atomic>
+
+class SphinxRun final : public SpeechRun {
+public:
+    SphinxRun(std::shared_ptr<SoundStream> s, SpeechEngine::Handlers h)
+        : sound(std::move(s)), handlers(std::move(h))
+    {
+    }
+    void cancel() override
+    {
+        cancelled = true;
+        sound->finish(); // wakes the worker if it waits for sound
+    }
+
+    std::shared_ptr<SoundStream> sound;
+    SpeechEngine::Handlers handlers;
+    std::atomic<bool> cancelled = false;
+};
+
+namespace {
+// Runs `work` on the main thread after everything posted before it.
+void toMain(std::function<void()> work)
+{
+    if (QCoreApplication *app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, std::move(work), Qt::QueuedConnection);
+}
+
+void postResult(const std::shared_ptr<SphinxRun> &run, SpeechResult result)
+{
+    toMain([run, result] {
+        if (!run->cancelled && run->handlers.result)
+            run->handlers.result(result);
+    });
+}
+} // namespace
+
+SphinxEngine::SphinxEngine(QString modelFolder) : m_folder(std::move(modelFolder))
+{
+    m_thread = std::thread([this] { work(); });
+}
+
+SphinxEngine::~SphinxEngine()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+        for (auto &r : m_queue)
+            r->cancel();
+        if (m_current)
+            m_current->cancel();
+    }
+    m_wake.notify_all();
+    m_thread.join();
+    if (m_decoder)
+        ps_free(m_decoder);
+}
+
+QString SphinxEngine::defaultModelFolder()
+{
+    return QStringLiteral(QUILLET_SPHINX_MODELS "/en-us");
+}
+
+QString SphinxEngine::piece(const QString &hypothesis, bool followsSettled)
+{
+    static const QRegularExpression alternate(QStringLiteral("\\(\\d+\\)$"));
+    QStringList words = hypothesis.split(u' ', Qt::SkipEmptyParts);
+    for (QString &w : words) {
+        w.remove(alternate);
+        if (w == QLatin1String("i") || w.startsWith(QLatin1String("i'")))
+            w[0] = u'I';
+    }
+    words.removeAll(QString());
+    QString out = words.join(u' ');
+    if (out.isEmpty())
+        return out;
+    if (followsSettled)
+        return u' ' + out;
+    out[0] = out.at(0).toUpper();
+    return out;
+}
+
+bool SphinxEngine::installed() const
+{
+    return QFileInfo(m_folder + QStringLiteral("/en-us/mdef")).isFile()
+           && QFileInfo(m_folder + QStringLiteral("/en-us.lm.bin")).isFile()
+           && QFileInfo(m_folder + QStringLiteral("/cmudict-en-us.dict")).isFile();
+}
+
+std::optional<SpeechLanguage> SphinxEngine::language(const QString &requested)
+{
+    if (QLocale(requested).language() != QLocale::English)
+        return std::nullopt;
+    return SpeechLanguage{QStringLiteral("en-US"), QStringLiteral("pocketsphinx-en-us"), installed()};
+}
+
+QStringList SphinxEngine::installedLanguages()
+{
+    return installed() ? QStringList{QStringLiteral("en-US")} : QStringList{};
+}
+
+void SphinxEngine::warmUp()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_loadAsked = true;
+    }
+    m_wake.notify_all();
+}
+
+double SphinxEngine::loadSeconds() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_loadSeconds;
+}
+
+std::shared_ptr<SpeechRun> SphinxEngine::recognize(std::shared_ptr<SoundStream> sound,
+                                                   const QString &, Handlers handlers)
+{
+    auto run = std::make_shared<SphinxRun>(std::move(sound), std::move(handlers));
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.push_back(run);
+    }
+    m_wake.notify_all();
+    return run;
+}
+
+void SphinxEngine::work()
+{
+    for (;;) {
+        std::shared_ptr<SphinxRun> next;
+        bool loadOnly = false;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_quit || !m_queue.empty() || m_loadAsked; });
+            if (m_quit)
+                return;
+            if (!m_queue.empty()) {
+                next = m_queue.front();
+                m_queue.pop_front();
+                m_current = next;
+            } else {
+                loadOnly = true;
+            }
+            m_loadAsked = false;
+        }
+        if (loadOnly) {
+            load();
+            continue;
+        }
+        std::optional<QString> failure;
+        if (!load())
+            failure = QStringLiteral("the speech model is not ready");
+        else
+            run(*next);
+        {
+            std::lock_guard lock(m_mutex);
+            m_current.reset();
+        }
+        toMain([next, failure] {
+            if (next->handlers.ended)
+                next->handlers.ended(next->cancelled ? std::nullopt : failure);
+        });
+    }
+}
+
+bool SphinxEngine::load()
+{
+    if (m_decoder)
+        return true;
+    if (m_loadFailed || !installed())
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    err_set_logfp(nullptr);
+    const QByteArray hmm = (m_folder + QStringLiteral("/en-us")).toLocal8Bit();
+    const QByteArray lm = (m_folder + QStringLiteral("/en-us.lm.bin")).toLocal8Bit();
+    const QByteArray dict = (m_folder + QStringLiteral("/cmudict-en-us.dict")).toLocal8Bit();
+    cmd_ln_t *config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-lm",
+                                   lm.constData(), "-dict", dict.constData(), nullptr);
+    if (config) {
+        m_decoder = ps_init(config);
+        cmd_ln_free_r(config); // the decoder keeps its own reference
+    }
+    m_loadFailed = !m_decoder;
+    std::lock_guard lock(m_mutex);
+    m_loadSeconds = timer.nsecsElapsed() / 1e9;
+    return m_decoder;
+}
+
+void SphinxEngine::run(SphinxRun &run)
+{
+    // The run is shared with the results posted to the main thread.
+    std::shared_ptr<SphinxRun> self;
+    {
+        std::lock_guard lock(m_mutex);
+        self = m_current;
+    }
+    SoundConverter converter;
+    bool settled = false;  // a final piece came before in this run
+    bool inUtterance = false;
+    bool heardSpeech = false;
+    QString partial;
+
+    auto endUtterance = [&](bool restart) {
+        ps_end_utt(m_decoder);
+        inUtterance = false;
+        const char *hyp = ps_get_hyp(m_decoder, nullptr);
+        const QString text = piece(QString::fromUtf8(hyp ? hyp : ""), settled);
+        if (!text.isEmpty() && !run.cancelled) {
+            postResult(self, {text, true});
+            settled = true;
+        } else if (!partial.isEmpty() && !run.cancelled) {
+            // The utterance gave no words after all: take back the interim text.
+            postResult(self, {QString(), false});
+        }
+        partial.clear();
+        heardSpeech = false;
+        if (restart && ps_start_utt(m_decoder) == 0)
+            inUtterance = true;
+    };
+
+    if (ps_start_utt(m_decoder) == 0)
+        inUtterance = true;
+    while (std::optional<SoundBuffer> buffer = run.sound->next()) {
+        if (run.cancelled)
+            break;
+        std::optional<SoundBuffer> sound = converter.convert(*buffer);
+        if (!sound || !inUtterance)
+            continue;
+        ps_process_raw(m_decoder, reinterpret_cast<const int16 *>(sound->data.constData()),
+                       size_t(sound->frames()), FALSE, FALSE);
+        const bool speaking = ps_get_in_speech(m_decoder);
+        if (speaking) {
+            heardSpeech = true;
+            const char *hyp = ps_get_hyp(m_decoder, nullptr);
+            const QString text = piece(QString::fromUtf8(hyp ? hyp : ""), settled);
+            if (text != partial && !text.isEmpty()) {
+                partial = text;
+                postResult(self, {text, false});
+            }
+        } else if (heardSpeech) {
+            endUtterance(true);
+        }
+    }
+    if (inUtterance)
+        endUtterance(false);
+}
+
+std::shared_ptr<SpeechEngine> &SpeechEngine::shared()
+{
+    static std::shared_ptr<SpeechEngine> engine = std::make_shared<SphinxEngine>();
+    return engine;
+}

@@ -1,0 +1,53 @@
+#pragma once
+#include "talk/SpeechEngine.h"
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+struct ps_decoder_s;
+class SphinxRun;
+
+// Recognition with pocketsphinx and the installed US English model. One decoder serves the whole
+// process from a worker thread and stays loaded; runs take turns on it in the order they came.
+// Within a run, silence after speech ends an utterance: its words settle as a final result.
+class SphinxEngine final : public SpeechEngine {
+public:
+    // `modelFolder` holds the en-us acoustic model folder, en-us.lm.bin and cmudict-en-us.dict.
+    explicit SphinxEngine(QString modelFolder = defaultModelFolder());
+    ~SphinxEngine() override;
+
+    static QString defaultModelFolder();
+    // Turns the decoder's bare lower-case words into a piece of a hold's text: the hold's first
+    // letter and the pronoun I capitalised, and a blank in front when it follows settled words.
+    static QString piece(const QString &hypothesis, bool followsSettled);
+
+    std::optional<SpeechLanguage> language(const QString &requested) override;
+    QStringList installedLanguages() override;
+    void warmUp() override;
+    std::shared_ptr<SpeechRun> recognize(std::shared_ptr<SoundStream> sound, const QString &code,
+                                         Handlers handlers) override;
+
+    // Seconds the last model load took (0 before one); for the benchmarks.
+    double loadSeconds() const;
+
+private:
+    bool installed() const;
+    void work();
+    bool load();
+    void run(SphinxRun &run);
+
+    QString m_folder;
+    std::thread m_thread;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::shared_ptr<SphinxRun>> m_queue;
+    std::shared_ptr<SphinxRun> m_current;
+    bool m_loadAsked = false;
+    bool m_quit = false;
+    // Worker thread only:
+    ps_decoder_s *m_decoder = nullptr;
+    bool m_loadFailed = false;
+    double m_loadSeconds = 0;
+};
