@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
@@ -10,6 +11,7 @@
 #include <err.h>
 #include <pocketsphinx.h>
 
+#include <algorithm>
 #include <atomic>
 
 class SphinxRun final : public SpeechRun {
@@ -176,12 +178,41 @@ void SphinxEngine::work()
     }
 }
 
+namespace {
+bool startsWith(const QString &path, std::initializer_list<QByteArray> magics)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = f.read(32);
+    return std::any_of(magics.begin(), magics.end(), [&](const QByteArray &m) { return head.startsWith(m); });
+}
+} // namespace
+
+bool SphinxEngine::looksLoadable() const
+{
+    // pocketsphinx ends the whole process on a model file it cannot parse, so the files are
+    // checked for their formats before it reads them.
+    const QString am = m_folder + QStringLiteral("/en-us/");
+    return startsWith(am + QStringLiteral("mdef"), {"BMDF", "0.3"})
+           && startsWith(am + QStringLiteral("means"), {"s3\n"})
+           && startsWith(am + QStringLiteral("variances"), {"s3\n"})
+           && startsWith(am + QStringLiteral("transition_matrices"), {"s3\n"})
+           && QFileInfo(am + QStringLiteral("feat.params")).isFile()
+           && QFileInfo(am + QStringLiteral("noisedict")).isFile()
+           && startsWith(m_folder + QStringLiteral("/en-us.lm.bin"), {"Trie Language Model"});
+}
+
 bool SphinxEngine::load()
 {
     if (m_decoder)
         return true;
-    if (m_loadFailed || !installed())
+    if (!installed())
         return false;
+    if (m_loadFailed || !looksLoadable()) {
+        m_loadFailed = true;
+        return false;
+    }
     QElapsedTimer timer;
     timer.start();
     err_set_logfp(nullptr);
@@ -213,6 +244,8 @@ void SphinxEngine::run(SphinxRun &run)
     bool inUtterance = false;
     bool heardSpeech = false;
     QString partial;
+    constexpr qint64 hypothesisFrames = 1600; // 0.1 s at 16 kHz
+    qint64 sinceHypothesis = hypothesisFrames;
 
     auto endUtterance = [&](bool restart) {
         ps_end_utt(m_decoder);
@@ -243,8 +276,13 @@ void SphinxEngine::run(SphinxRun &run)
         ps_process_raw(m_decoder, reinterpret_cast<const int16 *>(sound->data.constData()),
                        size_t(sound->frames()), FALSE, FALSE);
         const bool speaking = ps_get_in_speech(m_decoder);
-        if (speaking) {
+        sinceHypothesis += sound->frames();
+        if (speaking && sinceHypothesis < hypothesisFrames) {
             heardSpeech = true;
+        } else if (speaking) {
+            // The interim text is a search of its own: at most ten a second of sound.
+            heardSpeech = true;
+            sinceHypothesis = 0;
             const char *hyp = ps_get_hyp(m_decoder, nullptr);
             const QString text = piece(QString::fromUtf8(hyp ? hyp : ""), settled);
             if (text != partial && !text.isEmpty()) {

@@ -34,6 +34,7 @@ public:
 
 private:
     bool installed() const;
+    bool looksLoadable() const;
     void work();
     bool load();
     void run(SphinxRun &run);

@@ -109,9 +109,9 @@ private slots:
 
         store({{"talk.key", "rightOption"}, {"shortcuts.takenFromSystem", QJsonArray{28, 30}}});
         QCOMPARE(Prefs::talkKey(), TalkKey::rightOption);
+        QCOMPARE(Prefs::takenFromSystem(), (QList<qint64>{28, 30}));
         store({{"talk.key", "control"}});
         QCOMPARE(Prefs::talkKey(), TalkKey::control);
-        QCOMPARE(Prefs::takenFromSystem(), (QList<qint64>{28, 30}));
     }
 
     void shareStats_data()

@@ -1,0 +1,146 @@
+#include "SoundFixtures.h"
+#include "talk/SoundFile.h"
+#include "talk/SpeechLanguages.h"
+#include "talk/SpeechListener.h"
+#include "talk/SphinxEngine.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace SoundFixtures;
+
+namespace {
+// Listens to a file with the real recognizer; the text handed over, every text heard on the way,
+// and the problems.
+struct Heard {
+    QString words;
+    QStringList interim;
+    QList<TalkProblem> problems;
+};
+
+void listenTo(const QString &path, std::shared_ptr<SpeechEngine> engine, Heard &heard)
+{
+    SpeechListener::Services services;
+    services.engine = std::move(engine);
+    services.language = [] { return QStringLiteral("en-US"); };
+    auto listener = std::make_shared<SpeechListener>(services);
+    listener->file = path;
+    bool delivered = false;
+    listener->setOnHeard([&](const QString &t) { heard.interim << t; });
+    listener->setOnProblem([&](const TalkProblem &p) { heard.problems << p; });
+    listener->start();
+    // A file ends its own input; the words come when recognition has gone through it.
+    listener->stop([&](const QString &t) {
+        heard.words = t;
+        delivered = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(delivered || listener->isOver(), 60000);
+}
+
+Heard listen(const QString &path, std::shared_ptr<SpeechEngine> engine)
+{
+    Heard heard;
+    listenTo(path, std::move(engine), heard);
+    return heard;
+}
+} // namespace
+
+class SphinxTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        if (SpeechEngine::shared()->installedLanguages().isEmpty())
+            QSKIP("the pocketsphinx-en-us model is not installed");
+        SpeechEngine::shared()->warmUp();
+    }
+
+    void recognizesSpeechFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("16 kHz mono") << speechFile("hello16k.wav") << "Hello world";
+        QTest::newRow("48 kHz stereo float") << speechFile("hello48k.wav") << "Hello world";
+        QTest::newRow("two utterances") << speechFile("twice16k.wav") << "Hello world hello world";
+    }
+
+    void recognizesSpeechFiles()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, words);
+        const Heard heard = listen(file, SpeechEngine::shared());
+        QCOMPARE(heard.problems, QList<TalkProblem>());
+        QCOMPARE(heard.words, words);
+        QVERIFY(!heard.interim.isEmpty());
+        QCOMPARE(heard.interim.last(), words);
+    }
+
+    void silenceAndMissingFiles()
+    {
+        QTemporaryDir dir;
+        const QString quiet = dir.filePath("quiet.wav");
+        QVERIFY(writeWav(quiet, SoundBuffer{{16000, 1, SampleType::int16}, QByteArray(32000, 0)}));
+        QCOMPARE(listen(quiet, SpeechEngine::shared()).words, QString());
+        const Heard missing = listen(dir.filePath("none.wav"), SpeechEngine::shared());
+        QCOMPARE(missing.words, QString());
+        QVERIFY(missing.problems.isEmpty());
+    }
+
+    void models()
+    {
+        QTemporaryDir empty;
+        auto absent = std::make_shared<SphinxEngine>(empty.path());
+        QCOMPARE(absent->installedLanguages(), QStringList());
+        QCOMPARE(SpeechLanguages::supported(*absent), (QList<QPair<QString, QString>>{}));
+        QCOMPARE(listen(speechFile("hello16k.wav"), absent).problems,
+                 QList<TalkProblem>{TalkProblem::failed(
+                     "the speech model for English (United States) is not installed (package pocketsphinx-en-us)")});
+
+        // Files in place that do not load.
+        QTemporaryDir broken;
+        QVERIFY(QDir(broken.path()).mkpath("en-us"));
+        for (const char *name : {"en-us/mdef", "en-us.lm.bin", "cmudict-en-us.dict"}) {
+            QFile f(broken.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a model\n");
+        }
+        auto bad = std::make_shared<SphinxEngine>(broken.path());
+        QCOMPARE(listen(speechFile("hello16k.wav"), bad).problems,
+                 QList<TalkProblem>{TalkProblem::failed("the speech model is not ready")});
+
+        QCOMPARE(SpeechLanguages::supported(*SpeechEngine::shared()),
+                 (QList<QPair<QString, QString>>{{"en-US", "English (United States)"}}));
+        QCOMPARE(SpeechEngine::shared()->language("en-GB")->code, QStringLiteral("en-US"));
+        QVERIFY(!SpeechEngine::shared()->language("de-DE"));
+    }
+
+    void pieces_data()
+    {
+        QTest::addColumn<QString>("hypothesis");
+        QTest::addColumn<bool>("followsSettled");
+        QTest::addColumn<QString>("piece");
+        QTest::newRow("first") << "hello world" << false << "Hello world";
+        QTest::newRow("after settled") << "hello world" << true << " hello world";
+        QTest::newRow("pronoun") << "i think i'm right" << true << " I think I'm right";
+        QTest::newRow("alternate pronunciation") << "read(2) it" << false << "Read it";
+        QTest::newRow("nothing") << "" << true << "";
+    }
+
+    void pieces()
+    {
+        QFETCH(QString, hypothesis);
+        QFETCH(bool, followsSettled);
+        QFETCH(QString, piece);
+        QCOMPARE(SphinxEngine::piece(hypothesis, followsSettled), piece);
+    }
+
+    void chosenLanguage()
+    {
+        // The tests run in the C locale, which counts as US English.
+        QCOMPARE(SpeechLanguages::chosen(), QStringLiteral("en-US"));
+        QCOMPARE(SpeechLanguages::name("de-DE"), QStringLiteral("German (Germany)"));
+    }
+};
+
+QTEST_GUILESS_MAIN(SphinxTest)
+#include "tst_sphinx.moc"
