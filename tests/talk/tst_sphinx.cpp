@@ -75,6 +75,25 @@ private slots:
         QCOMPARE(heard.interim.last(), words);
     }
 
+    void cancelledRunLeavesTheDecoderClean()
+    {
+        // A run cancelled in the middle of speech gives nothing, and the next run on the shared
+        // decoder hears only its own sound.
+        const SoundBuffer twice = readAll(speechFile("twice16k.wav"));
+        auto sound = std::make_shared<SoundStream>();
+        sound->put(slice(twice, 0, 16000 * 1));
+        QStringList heard;
+        bool ended = false;
+        auto run = SpeechEngine::shared()->recognize(
+            sound, "en-US",
+            {[&](const SpeechResult &r) { heard << r.text; }, [&](const auto &) { ended = true; }});
+        run->cancel();
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 30000);
+        QVERIFY(heard.isEmpty());
+        QCOMPARE(listen(speechFile("hello16k.wav"), SpeechEngine::shared()).words,
+                 QStringLiteral("Hello world"));
+    }
+
     void silenceAndMissingFiles()
     {
         QTemporaryDir dir;
