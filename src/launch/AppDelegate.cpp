@@ -19,6 +19,7 @@
 #include "capture/ScreenFreezer.h"
 #include "export/ExportScene.h"
 #include "export/SamplePicture.h"
+#include "export/Destinations.h"
 #include "export/SendButton.h"
 #include "history/PageWriter.h"
 #include "history/Recents.h"
@@ -41,6 +42,15 @@
 QPointer<QMenu> AppDelegate::trackedMenu;
 std::function<bool(int, quint64)> AppDelegate::shortcutKeyHook;
 std::function<void(CaptureSession *)> AppDelegate::captureIntoCanvasHook;
+
+namespace {
+// The application in front before the capture that is being sent now.
+std::optional<RunningApp> &sendPrevious()
+{
+    static std::optional<RunningApp> app;
+    return app;
+}
+} // namespace
 
 
 AppDelegate::AppDelegate(const QStringList &arguments, std::shared_ptr<ScreenSource> screens,
@@ -209,6 +219,14 @@ void AppDelegate::applicationDidFinishLaunching()
     CaptureSession::savePicture = [](const QImage &picture, const QString &folder, double scale, QString *error) {
         return ExportScene::save(picture, folder, scale, error);
     };
+    // Ctrl+Return pastes into the destination's application. The session resolves the target
+    // with the application that was in front before the capture just before it pastes; the paste
+    // gets that application too, to bring back the very window the user was in.
+    CaptureSession::sendTarget = [](const std::optional<RunningApp> &previous) {
+        sendPrevious() = previous;
+        return Destination::current().bundleID(previous);
+    };
+    CaptureSession::pasteInto = [](const QString &target) { Destinations::pasteInto(target, sendPrevious()); };
 
     // 19: reopen the newest capture.
     if (m_options.reopen)
