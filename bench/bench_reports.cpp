@@ -39,8 +39,10 @@ void BM_ReportsStart(benchmark::State &state)
     Reports::checkLaterHook = [](const QList<double> &, double) {};
     Reports::rescueAlertHook = [] {};
     for (auto _ : state) {
+        state.PauseTiming(); // the previous run's end is not part of a launch
         Reports::stop();
         Reports::currentRun.reset();
+        state.ResumeTiming();
         Reports::start(nullptr);
     }
     Reports::stop();

@@ -15,8 +15,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
+#include <cstdio>
 #include <exception>
 
 namespace Reports {
@@ -64,12 +64,19 @@ QString runRecordPath() { return folder() + QStringLiteral("/run.json"); }
 
 void writeRunRecord(const RunRecord &record)
 {
+    // Written whole under another name, then renamed over the old record, so that a reader
+    // sees one or the other. Not synced to disk: the record only has to outlive the process.
     QDir().mkpath(folder());
-    QSaveFile file(runRecordPath());
-    if (!file.open(QIODevice::WriteOnly))
+    const QString path = runRecordPath();
+    const QString temporary = path + QStringLiteral(".new");
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
-    file.write(record.toJson());
-    file.commit();
+    const QByteArray json = record.toJson();
+    const bool written = file.write(json) == json.size();
+    file.close();
+    if (!written || std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0)
+        QFile::remove(temporary);
 }
 
 std::optional<QDateTime> seenDate()
@@ -93,8 +100,10 @@ void start(Updates *updatesAgent)
     lastRunEnding = RunRecord::ending(previous);
 
     Preferences &prefs = Prefs::store();
-    const qint64 deaths = RunRecord::nextEarlyDeaths(prefs.intValue(earlyDeathsKey).value_or(0), lastRunEnding);
-    prefs.setValue(earlyDeathsKey, deaths);
+    const std::optional<qint64> storedDeaths = prefs.intValue(earlyDeathsKey);
+    const qint64 deaths = RunRecord::nextEarlyDeaths(storedDeaths.value_or(0), lastRunEnding);
+    if (storedDeaths != deaths)
+        prefs.setValue(earlyDeathsKey, deaths);
 
     const QDateTime now = wallClock();
     if (!seenDate())
