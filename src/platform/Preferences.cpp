@@ -208,3 +208,15 @@ bool Preferences::remove(const QString &key)
 {
     return setValue(key, QJsonValue(QJsonValue::Undefined));
 }
+
+bool Preferences::removeAllExcept(const QStringList &keep)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    loadLocked();
+    QJsonObject kept;
+    for (const QString &key : keep)
+        if (m_values.contains(key))
+            kept.insert(key, m_values.value(key));
+    m_values = kept;
+    return saveLocked();
+}

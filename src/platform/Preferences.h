@@ -36,6 +36,8 @@ public:
     // Returns false when the file could not be written (the value is kept in memory all the same).
     bool setValue(const QString &key, const QJsonValue &value);
     bool remove(const QString &key);
+    // Removes every key but those named, in one write.
+    bool removeAllExcept(const QStringList &keep);
 
     // Reads the file again (tests, and a settings file changed by hand).
     void reload();

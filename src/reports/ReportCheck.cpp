@@ -85,6 +85,15 @@ Report makeReport(Report::Kind kind, const QString &summary)
     return r;
 }
 
+Report crashReport(const CrashLog &log)
+{
+    Report r = makeReport(Report::Kind::crash, log.summary());
+    r.crash = log.scrubbed;
+    if (!log.version.isEmpty())
+        r.state.insert(QStringLiteral("crashedVersion"), log.version + QStringLiteral(" (") + log.build + QLatin1Char(')'));
+    return r;
+}
+
 QList<CrashLog> findCrashLogs()
 {
     CrashStore::convertPending();
@@ -149,13 +158,8 @@ void checkPending(const QList<double> &checkTimes, double delay)
         activityLog(QStringLiteral("found crash log: ") + logs.first().summary());
         if (updates && updates->controller())
             updates->controller()->checkForUpdatesInBackground();
-        for (const CrashLog &log : logs) {
-            Report r = makeReport(Report::Kind::crash, log.summary());
-            r.crash = log.scrubbed;
-            if (!log.version.isEmpty())
-                r.state.insert(QStringLiteral("crashedVersion"), log.version + QStringLiteral(" (") + log.build + QLatin1Char(')'));
-            crashes << r;
-        }
+        for (const CrashLog &log : logs)
+            crashes << crashReport(log);
     }
     if (!crashes.isEmpty()) {
         if (automatic) {

@@ -167,15 +167,6 @@ void checkLater(const QList<double> &checkTimes, double delay)
     clock().after(delay, [checkTimes, delay] { checkPending(checkTimes, delay); });
 }
 
-void rescueAlert()
-{
-    if (!rescueAlertHook) {
-        activityLog(QStringLiteral("reports: the rescue alert is not in this build"));
-        return;
-    }
-    rescueAlertHook();
-}
-
 void stop()
 {
     clock().cancel(settleTicket);

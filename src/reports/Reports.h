@@ -95,6 +95,8 @@ extern std::function<void(const QList<Report> &)> showCrashWindowHook;
 // A report of this kind with the facts, the collected exceptions and diagnostics, the log and
 // the state of the application now.
 Report makeReport(Report::Kind kind, const QString &summary);
+// The crash report of one crash log: its summary, its scrubbed text and the version that crashed.
+Report crashReport(const CrashLog &log);
 // Crash reports of this application newer than "reports.seen" (which moves to the newest),
 // newest first, at most 3.
 QList<CrashLog> findCrashLogs();
@@ -123,6 +125,13 @@ extern int uploadTimeoutMs;
 // The exception and diagnostic files a report made by makeReport carries, by report id;
 // send removes exactly these.
 void noteCollected(const QString &reportId, const QStringList &paths);
+
+// --- The rescue alert
+// Asks with a modal warning alert; answers the index of the button chosen (-1: none).
+// Tests put scripted answers here.
+extern std::function<int(const QString &text, const QString &informative, const QStringList &buttons)> askAlert;
+// The keys "Reset Settings" keeps: the report identity and choices, and the statistics consent.
+const QStringList &keptByReset();
 
 // "--report-send-test": sends a feedback report, prints "sent <id>" or "NOT sent <id>" and
 // ends the event loop with 0 or 1 (an unsent report stays in the outbox).

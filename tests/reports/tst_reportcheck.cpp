@@ -183,6 +183,46 @@ private slots:
         QCOMPARE(windows[0][0].summary, QStringLiteral("EXC_BAD_ACCESS (SIGSEGV) in a()"));
     }
 
+    void rescueAlert_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("send") << 0;
+        QTest::newRow("reset") << 1;
+        QTest::newRow("just open") << 2;
+    }
+    void rescueAlert()
+    {
+        QFETCH(int, answer);
+        Preferences &prefs = Prefs::store();
+        prefs.setValue(QStringLiteral("reports.earlyDeaths"), 4);
+        prefs.setValue(QStringLiteral("reports.auto"), false);
+        prefs.setValue(QStringLiteral("stats.share"), false);
+        prefs.setValue(QStringLiteral("history.paused"), true);
+        prefs.setValue(QStringLiteral("reports.contact"), QStringLiteral("a@b.c"));
+        prefs.setValue(QStringLiteral("reports.seen"), wall.toString(Qt::ISODateWithMs));
+        const QString install = Reports::installID();
+        QString informative;
+        Reports::askAlert = [&](const QString &text, const QString &info, const QStringList &buttons) {
+            informative = info;
+            return answer;
+        };
+        Reports::rescueAlert();
+        QVERIFY(informative.startsWith(QStringLiteral("It has stopped 4 times in a row.")));
+        QCOMPARE(prefs.intValue(QStringLiteral("reports.earlyDeaths")).value_or(0), qint64(0));
+        QCOMPARE(outboxReports().size(), answer == 0 ? 1 : 0);
+        if (answer == 0)
+            QCOMPARE(outboxReports()[0].summary, QStringLiteral("Quillet quit at launch several times in a row"));
+        const bool reset = answer == 1;
+        QCOMPARE(prefs.contains(QStringLiteral("history.paused")), !reset);
+        QCOMPARE(prefs.contains(QStringLiteral("reports.contact")), !reset);
+        QCOMPARE(prefs.stringValue(QStringLiteral("reports.install")), std::optional<QString>(install));
+        QCOMPARE(prefs.boolValue(QStringLiteral("reports.auto")), std::optional<bool>(false));
+        QCOMPARE(prefs.boolValue(QStringLiteral("stats.share")), std::optional<bool>(false));
+        QCOMPARE(*Reports::seenDate(), wall);
+        if (reset)
+            QVERIFY(readFile(ActivityLog::logPath()).contains("settings reset from the rescue alert"));
+    }
+
     void cleanupTestCase()
     {
         Reports::stop();
