@@ -93,6 +93,9 @@ std::optional<QDateTime> seenDate()
 void start(Updates *updatesAgent)
 {
     updates = updatesAgent;
+    // One run record per process: a later delegate of the same process (tests) starts nothing.
+    if (currentRun)
+        return;
     for (const QString &path : {folder(), outboxFolder(), exceptionsFolder(), diagnosticsFolder()})
         QDir().mkpath(path);
 

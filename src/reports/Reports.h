@@ -49,6 +49,7 @@ QString runRecordPath();
 // Folders, the previous run's ending, the early-death count, a fresh run record, the launch
 // line, crash capture and the uncaught-exception handler, the hang watch, the settle mark 20 s
 // later, then the report check 2 s later or, after three deaths at launch, the rescue alert.
+// Once per process: while this run has its record, a further call only takes the agent.
 void start(Updates *updatesAgent);
 void settle(const std::shared_ptr<RunRecord> &box);
 // Marks this run as ended by a normal quit.
