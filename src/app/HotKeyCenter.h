@@ -44,6 +44,8 @@ public:
     void restoreDefaults();
     // Rebuilds every registration and status, then calls onChange.
     void registerAll();
+    // Drops every registration until the next registerAll; the statuses stay as they were.
+    void releaseAll() { m_registered.clear(); }
     // True when the key is the shortcut of a registered action; fires it (after the current
     // event) unless the key is an auto-repeat.
     bool handleKey(qint64 keyCode, Shortcut::Modifiers modifiers, bool isRepeat);

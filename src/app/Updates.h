@@ -4,13 +4,13 @@
 #include <QLocale>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
-class QTimer;
 
 // The update agent: notes when the application has just been updated, runs the updater in a
 // release build, and holds a downloaded update back until the application is idle (no capture

@@ -27,6 +27,8 @@ QString builtIn(const QString &key)
         {QStringLiteral("QLReportURL"), QStringLiteral(QUILLET_BI_REPORT_URL)},
         {QStringLiteral("QLContactURL"), QStringLiteral(QUILLET_BI_CONTACT_URL)},
         {QStringLiteral("QLStatsURL"), QStringLiteral(QUILLET_BI_STATS_URL)},
+        {QStringLiteral("QLMakerHost"), QStringLiteral(QUILLET_BI_MAKER_HOST)},
+        {QStringLiteral("QLMakerEmail"), QStringLiteral(QUILLET_BI_MAKER_EMAIL)},
     };
     return values.value(key);
 }
@@ -62,5 +64,7 @@ QString publicEdKey() { return value(QStringLiteral("SUPublicEDKey")); }
 QString reportUrl() { return value(QStringLiteral("QLReportURL")); }
 QString contactUrl() { return value(QStringLiteral("QLContactURL")); }
 QString statsUrl() { return value(QStringLiteral("QLStatsURL")); }
+QString makerHost() { return value(QStringLiteral("QLMakerHost")); }
+QString makerEmail() { return value(QStringLiteral("QLMakerEmail")); }
 
 } // namespace BuildInfo

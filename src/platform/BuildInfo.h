@@ -3,8 +3,8 @@
 
 // Facts about this build, fixed when it was configured. The keys are the ones the rest of the
 // application asks for ("SUFeedURL", "SUPublicEDKey", "QLCommit", "QLBuildDate", "QLReportURL",
-// "QLContactURL", "QLStatsURL", "CFBundleShortVersionString", "CFBundleVersion",
-// "CFBundleIdentifier").
+// "QLContactURL", "QLStatsURL", "QLMakerHost", "QLMakerEmail", "CFBundleShortVersionString",
+// "CFBundleVersion", "CFBundleIdentifier").
 namespace BuildInfo {
 QString version();   // e.g. "1.10"
 QString build();     // build number
@@ -16,6 +16,8 @@ QString publicEdKey(); // base64 Ed25519 key that signs update downloads
 QString reportUrl();
 QString contactUrl();
 QString statsUrl();
+QString makerHost();  // host of the maker's endpoints, empty when not configured
+QString makerEmail(); // the maker's e-mail address, empty when not configured
 // Looks a value up by its key; empty when the key is unknown or the value was not set.
 QString value(const QString &key);
 // Tests replace single values; an empty text removes the override.

@@ -65,8 +65,17 @@ QString words(const QString &text)
             int j = i;
             while (j < text.size() && isModifierGlyph(text.at(j)))
                 ++j;
-            if (j < text.size() && !text.at(j).isSpace())
-                ++j;
+            // A glyph that stands alone in a sentence ("Add ⌘, ⌃ or ⌥") names the key itself.
+            const bool alone = j >= text.size() || text.at(j).isSpace()
+                               || (text.at(j) == u',' && j + 1 < text.size() && text.at(j + 1).isSpace());
+            if (alone) {
+                QString named = keys(text.mid(i, j - i));
+                named.chop(1); // the "+" that would lead to a key
+                out += named;
+                i = j;
+                continue;
+            }
+            ++j;
             out += keys(text.mid(i, j - i));
             i = j;
         } else if (text.at(i) == returnGlyph) {
@@ -84,6 +93,8 @@ QString words(const QString &text)
     static const QRegularExpression dock(QStringLiteral("\\bDock\\b"));
     out.replace(dock, QStringLiteral("taskbar"));
     out.replace(QStringLiteral("menu bar"), QStringLiteral("tray"));
+    out.replace(QStringLiteral("this Mac"), QStringLiteral("this computer"));
+    out.replace(QStringLiteral("This Mac"), QStringLiteral("This computer"));
     return out;
 }
 

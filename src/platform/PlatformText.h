@@ -9,8 +9,10 @@ namespace PlatformText {
 // The modifier glyphs ⌃ ⌥ ⇧ ⌘ of a shortcut, shown as "Ctrl+", "Alt+", "Shift+", "Super+" in that
 // order, followed by the key's name; "↩" is "Return".
 QString keys(const QString &glyphs);
-// A sentence: every run of key glyphs rendered as keys(), and "macOS", "Finder", "Dock" and
-// "menu bar" replaced by "the system", "the file manager", "taskbar" and "tray".
+// A sentence: every run of key glyphs rendered as keys() (a run standing alone, before a blank
+// or ", ", names the keys: "⌘, ⌃" is "Ctrl, Super"), and "macOS", "Finder", "Dock", "menu bar"
+// and "this Mac" replaced by "the system", "the file manager", "taskbar", "tray" and
+// "this computer".
 QString words(const QString &text);
 // The talk key as Linux users read it: the Control keys stand for the Super keys, right Option
 // for right Alt, right Command for right Ctrl. As a title "Super", "Right Alt", "Right Ctrl";

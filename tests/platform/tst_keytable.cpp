@@ -85,6 +85,11 @@ private slots:
         QTest::newRow("menu bar") << "lives in the menu bar" << "lives in the tray";
         QTest::newRow("macOS mid") << "taken from macOS" << "taken from the system";
         QTest::newRow("macOS start") << "macOS uses it." << "The system uses it.";
+        QTest::newRow("glyphs named alone")
+            << QString::fromUtf8("Add ⌘, ⌃ or ⌥, or use a function key.")
+            << "Add Ctrl, Super or Alt, or use a function key.";
+        QTest::newRow("comma key at the end") << QString::fromUtf8("Settings ⌘,") << "Settings Ctrl+,";
+        QTest::newRow("this Mac") << "This Mac’s language" << "This computer’s language";
     }
     void words()
     {

@@ -1,0 +1,22 @@
+import QtQuick
+
+// The mascot at a melt stage 0…9; a change of stage cross-fades over 0.3 s.
+Item {
+    id: stack
+    property int stage: 0
+    readonly property int count: 10
+
+    Repeater {
+        model: stack.count
+        Image {
+            required property int index
+            anchors.fill: parent
+            source: "qrc:/MeltIcons/melt-" + index + ".png"
+            fillMode: Image.PreserveAspectFit
+            smooth: true
+            mipmap: true
+            opacity: index === stack.stage ? 1 : 0
+            Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.InOutQuad } }
+        }
+    }
+}
