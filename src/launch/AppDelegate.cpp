@@ -28,6 +28,8 @@
 #include "platform/Preferences.h"
 #include "platform/ScreenSource.h"
 #include "reports/Reports.h"
+#include "settings/SettingsWindowController.h"
+#include "settings/ShortcutRecorder.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -160,8 +162,12 @@ void AppDelegate::applicationDidFinishLaunching()
             self->capture(action);
     };
     m_hotKeys->onChange = [self] {
-        if (self && self->m_menus)
+        if (!self)
+            return;
+        if (self->m_menus)
             self->m_menus->refreshItems();
+        if (self->m_settings)
+            self->m_settings->refresh();
     };
     m_hotKeys->registerAll();
 
@@ -246,7 +252,7 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     }
     if (!m_options.settingsSections().isEmpty()) {
-        notInThisBuild(QStringLiteral("the settings window"));
+        stageSettings(m_options.settingsSections(), m_options.unseen);
         return;
     }
     const bool onboardingDone = Prefs::store().boolValue(QStringLiteral("onboarding.done")).value_or(false);
@@ -302,6 +308,7 @@ void AppDelegate::cleanUpForQuit()
     if (m_cleanedUp)
         return;
     m_cleanedUp = true;
+    ShortcutRecorder::stopAll();
     HotKeyMode::restore();
     if (CaptureSession *session = CaptureSession::currentSession())
         session->autosave(true);

@@ -5,6 +5,7 @@
 #include "launch/LaunchOptions.h"
 #include "launch/MenuActions.h"
 #include "platform/RunningApp.h"
+#include "settings/SettingsSection.h"
 
 #include <QList>
 #include <QObject>
@@ -23,6 +24,7 @@ class QKeyEvent;
 class QMenu;
 class ScreenFreezer;
 class ScreenSource;
+class SettingsWindowController;
 class TermSignal;
 class Updates;
 
@@ -79,6 +81,11 @@ public:
     void toggleDevMode();
     void toggleDock();
     void setDockHidden(bool hidden);
+    // The settings window (made on first use and kept), shown at a section or where it was.
+    void openSettings(std::optional<SettingsSection> section = std::nullopt);
+    SettingsWindowController *settingsWindow();
+    // "--settings": one staged window per specification (the first is the application's).
+    void stageSettings(const QStringList &specs, bool unseen);
     void restart();
     // What a restart passes to the new process, and the script that waits for this one to end.
     QStringList restartArguments() const;
@@ -141,4 +148,6 @@ private:
     QAction *m_lastItem;
     TermSignal *m_termination = nullptr;
     Menus *m_menus = nullptr;
+    SettingsWindowController *m_settings = nullptr;
+    QList<SettingsWindowController *> m_stagedSettings;
 };

@@ -16,6 +16,7 @@
 #include "history/Recents.h"
 #include "platform/PlatformText.h"
 #include "platform/Preferences.h"
+#include "settings/SettingsWindowController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,6 +68,22 @@ MenuActions AppDelegate::menuActions()
         };
         a.showReleaseNotes = [] { QDesktopServices::openUrl(Updates::releaseNotesURL()); };
     }
+    a.openSettings = [self] {
+        if (self)
+            self->openSettings();
+    };
+    a.openShortcutSettings = [self] {
+        if (self)
+            self->openSettings(SettingsSection::shortcuts);
+    };
+    a.openAbout = [self] {
+        if (self)
+            self->openSettings(SettingsSection::about);
+    };
+    a.openSettingsSection = [self](const QString &raw) {
+        if (self)
+            self->openSettings(SettingsSections::fromRawValue(raw));
+    };
     a.restart = call(&AppDelegate::restart);
     a.statusMenuOpen = [self](bool open) {
         if (self)
@@ -127,7 +144,7 @@ void AppDelegate::fixShortcuts()
         for (CaptureAction action : CaptureActions::all) {
             const auto kind = self->m_hotKeys->status(action).kind;
             if (kind != HotKeyCenter::Status::active && kind != HotKeyCenter::Status::unassigned) {
-                self->notInThisBuild(QStringLiteral("the settings window"));
+                self->openSettings(SettingsSection::shortcuts);
                 break;
             }
         }
@@ -150,6 +167,8 @@ void AppDelegate::setDockHidden(bool hidden)
 {
     Prefs::store().setValue(QStringLiteral("dock.hidden"), hidden);
     CaptureSession::updateDockIcon();
+    if (m_settings)
+        m_settings->refresh();
     QString text;
     if (!flag(QStringLiteral("dock.hidden")))
         text = QStringLiteral("Quillet™ stays in the Dock");

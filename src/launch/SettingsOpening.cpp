@@ -1,0 +1,52 @@
+#include "AppDelegate.h"
+
+#include "app/HotKeyCenter.h"
+#include "app/Updates.h"
+#include "settings/SettingsWindowController.h"
+
+#include <QDesktopServices>
+
+// The settings windows: the application's one, and the extra staged ones of "--settings".
+
+SettingsWindowController *AppDelegate::settingsWindow()
+{
+    if (m_settings)
+        return m_settings;
+    m_settings = new SettingsWindowController(*m_hotKeys, Scheduler::system(), this);
+    QPointer<AppDelegate> self(this);
+    m_settings->openOnboarding = [self] {
+        if (self && self->showWelcome)
+            self->showWelcome();
+    };
+    if (m_updates->controller()) {
+        m_settings->checkForUpdates = [self] {
+            if (self)
+                self->m_updates->checkForUpdates();
+        };
+        m_settings->showReleaseNotes = [] { QDesktopServices::openUrl(Updates::releaseNotesURL()); };
+        m_settings->updatesAvailable = true;
+    }
+    m_settings->setHideFromDock = [self](bool hidden) {
+        if (self)
+            self->setDockHidden(hidden);
+    };
+    m_settings->refresh();
+    return m_settings;
+}
+
+void AppDelegate::openSettings(std::optional<SettingsSection> section)
+{
+    settingsWindow()->show(section);
+}
+
+void AppDelegate::stageSettings(const QStringList &specs, bool unseen)
+{
+    for (int i = 0; i < specs.size(); ++i) {
+        SettingsWindowController *controller = settingsWindow();
+        if (i > 0) {
+            controller = new SettingsWindowController(*m_hotKeys, Scheduler::system(), this);
+            m_stagedSettings << controller;
+        }
+        controller->stage(specs.at(i), unseen);
+    }
+}
