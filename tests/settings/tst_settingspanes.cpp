@@ -178,10 +178,11 @@ private slots:
         QTest::addColumn<QString>("storedKey");
         QTest::addColumn<QString>("segment");
         QTest::addColumn<QString>("keyName");
-        QTest::newRow("missing") << "" << "control" << "Super";
+        QTest::newRow("missing") << "" << "rightCommand" << "Right Ctrl";
+        QTest::newRow("control") << "control" << "control" << "Super";
         QTest::newRow("right command") << "rightCommand" << "rightCommand" << "Right Ctrl";
         QTest::newRow("right option") << "rightOption" << "rightOption" << "Right Alt";
-        QTest::newRow("bogus") << "bogus" << "control" << "Super";
+        QTest::newRow("bogus") << "bogus" << "rightCommand" << "Right Ctrl";
     }
     void canvasTalk()
     {
