@@ -3,6 +3,7 @@
 #include "document/Scrub.h"
 #include "document/Text.h"
 #include "platform/Paths.h"
+#include "platform/RegularFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <memory>
 #include <mutex>
 #include <unistd.h>
@@ -40,13 +42,38 @@ QString timeStamp(bool fractions)
                                   : QStringLiteral("yyyy-MM-ddTHH:mm:ssZ"));
 }
 
+// The logs hold file paths: only their owner may read them. Opened non-blocking, so that
+// something odd in their place (a FIFO) never stalls the caller; anything but a regular file is
+// left alone. A log made by an older version with wider rights is narrowed.
+int openPrivateLog(const QString &path)
+{
+    Paths::makePrivateFolder(ActivityLog::folder());
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    if ((st.st_mode & 0077) != 0)
+        ::fchmod(fd, 0600);
+    return fd;
+}
+
 void openActivityLog()
 {
     LogState &s = state();
-    QDir().mkpath(ActivityLog::folder());
-    auto file = std::make_unique<QFile>(ActivityLog::logPath());
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Append))
+    const int fd = openPrivateLog(ActivityLog::logPath());
+    if (fd < 0)
         return;
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return;
+    }
     s.written = file->size();
     s.handle = std::move(file);
 }
@@ -63,12 +90,12 @@ void rotateActivityLog()
     openActivityLog();
 }
 
+// Far above what the rollover lets a log grow to; a larger file is not ours.
+constexpr qint64 logReadCap = 16 * 1024 * 1024;
+
 QString readUtf8(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(f.readAll());
+    return QString::fromUtf8(RegularFile::read(path, logReadCap).data);
 }
 } // namespace
 
@@ -121,13 +148,10 @@ QString activityLogTail(qint64 maxBytes)
 
 void appendCaptureLog(const QString &text)
 {
-    QDir().mkpath(ActivityLog::folder());
     const QByteArray line = (timeStamp(false) + QLatin1Char(' ') + text + QLatin1Char('\n')).toUtf8();
     // Open for appending, creating the file when it is missing; any other failure drops the line
-    // instead of replacing what the file holds. Non-blocking, so that something odd in its place
-    // (a FIFO) never stalls the main thread.
-    const QByteArray path = QFile::encodeName(ActivityLog::captureLogPath());
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0644);
+    // instead of replacing what the file holds.
+    const int fd = openPrivateLog(ActivityLog::captureLogPath());
     if (fd < 0) {
         activityLog(QStringLiteral("capture: cannot open capture.log: %1")
                         .arg(QString::fromLocal8Bit(std::strerror(errno))));

@@ -3,6 +3,9 @@
 #include "capture/HeifDecoder.h"
 #include "capture/ImageResolution.h"
 
+#include "app/ActivityLog.h"
+#include "platform/RegularFile.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -104,30 +107,13 @@ bool withinPixelLimit(qint64 width, qint64 height)
 
 std::optional<QByteArray> readFile(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    RegularFile::Contents contents = RegularFile::read(path, maxBytes);
+    if (!contents.ok()) {
+        if (contents.status != RegularFile::Status::missing)
+            activityLog(QStringLiteral("import: %1 is not read: %2").arg(path, contents.error));
         return std::nullopt;
-    struct stat st;
-    std::optional<QByteArray> out;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxBytes) {
-        QByteArray data;
-        data.resize(qsizetype(st.st_size));
-        qsizetype done = 0;
-        while (done < data.size()) {
-            const ssize_t n = ::read(fd, data.data() + done, size_t(data.size() - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        // A file that changed size while it was read is not trusted.
-        char extra;
-        if (done == data.size() && ::read(fd, &extra, 1) == 0)
-            out = std::move(data);
     }
-    ::close(fd);
-    return out;
+    return std::move(contents.data);
 }
 
 std::optional<Picture> decode(const std::optional<QByteArray> &data)

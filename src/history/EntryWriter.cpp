@@ -4,9 +4,13 @@
 #include "platform/FileWrites.h"
 #include "Recents.h"
 #include "RecentsState.h"
+#include "platform/Paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace {
 using namespace Recents::detail;
@@ -42,7 +46,7 @@ bool EntryWriter::run() const
         return false;
     }
     static bool swept = false;
-    if (!QDir().mkpath(historyFolder)) {
+    if (!Paths::makePrivateFolder(historyFolder)) {
         report(QStringLiteral("could not save %1: the folder %2 cannot be made")
                    .arg(name, historyFolder));
         return false;
@@ -53,7 +57,7 @@ bool EntryWriter::run() const
     }
     const QString work =
         historyFolder + QLatin1Char('/') + HistoryFiles::workName(QStringLiteral("staging"), name);
-    if (!QDir().mkdir(work)) {
+    if (::mkdir(QFile::encodeName(work).constData(), 0700) != 0) {
         report(QStringLiteral("could not save %1: the work folder cannot be made").arg(name));
         return false;
     }

@@ -1,6 +1,7 @@
 #include "HistoryFiles.h"
 
 #include "platform/FileWrites.h"
+#include "platform/RegularFile.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -36,13 +37,13 @@ bool linkOrCopy(const QString &from, const QString &to, QString *error)
 {
     if (::link(native(from).constData(), native(to).constData()) == 0)
         return true;
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly)) {
+    const RegularFile::Contents source = RegularFile::read(from, RegularFile::pictureCap, RegularFile::Links::refuse);
+    if (!source.ok()) {
         if (error)
-            *error = source.errorString();
+            *error = source.error;
         return false;
     }
-    return FileWrites::writeSynced(to, source.readAll(), error);
+    return FileWrites::writeSynced(to, source.data, error);
 }
 
 bool exchange(const QString &a, const QString &b, bool *unsupported, QString *error)
@@ -89,7 +90,7 @@ QString workName(const QString &kind, const QString &base)
         + QUuid::createUuid().toString(QUuid::Id128).left(8);
 }
 
-void sweepWorkFolders(const QString &folder)
+void sweepWorkFolders(const QString &folder, bool all)
 {
     const QDateTime stale = QDateTime::currentDateTimeUtc().addSecs(-60);
     const QFileInfoList items =
@@ -99,12 +100,12 @@ void sweepWorkFolders(const QString &folder)
         for (const QString &kind : workKinds) {
             const QString prefix = QLatin1Char('.') + kind + QLatin1Char('-');
             if (!name.startsWith(prefix) || name.size() <= prefix.size() + 9
-                || item.lastModified().toUTC() >= stale)
+                || (!all && item.lastModified().toUTC() >= stale))
                 continue;
             // An entry set aside by a save that never finished goes back where it was.
             const QString base = name.mid(prefix.size(), name.size() - prefix.size() - 9);
             const QString original = QDir(folder).filePath(base);
-            if (kind == previousKind && !QFileInfo::exists(original) && rename(item.filePath(), original))
+            if (!all && kind == previousKind && !QFileInfo::exists(original) && rename(item.filePath(), original))
                 continue;
             removeTree(item.filePath());
         }

@@ -20,9 +20,9 @@ bool removeTree(const QString &path);
 bool removeAtOnce(const QString &path);
 // Hidden names of work folders: "." + kind + "-" + base + "-" + a random suffix.
 QString workName(const QString &kind, const QString &base);
-// Deletes work folders of earlier runs in the folder that are older than a minute, except that
-// an entry set aside whose place is still free is put back.
-void sweepWorkFolders(const QString &folder);
+// Deletes work folders of earlier runs in the folder that are older than a minute (every one with
+// all), except that an entry set aside whose place is still free is put back.
+void sweepWorkFolders(const QString &folder, bool all = false);
 // The PNG form of a picture; empty when it cannot be encoded.
 QByteArray pngData(const QImage &picture);
 

@@ -93,6 +93,8 @@ void saveRailPicture(const QImage &picture, const QString &id);
 // The entry's page, or none when its canvas.json cannot be read or none of its shots has a
 // picture that loads.
 std::optional<Loaded> load(const QString &id);
+// Whether the entry's canvas.json can be read (problems reported once).
+bool isReadable(const QString &id);
 // The entry's group and its pages' ids ordered by "order" (when all have one), else by creation
 // date, newest first; just [id] when the entry has no group, cannot be read or is not found.
 GroupLookup group(const QString &id);
@@ -108,8 +110,10 @@ std::optional<QUuid> firstShotID(const QString &id);
 // Deletes the entry, on the queue.
 void remove(const QString &id);
 // Deletes the whole history folder, on the queue after every save handed over before it; returns
-// when it is gone.
-void removeAll();
+// when it is done. When the history folder is a link, the entries in the folder it points to are
+// deleted (the link and that folder stay). True when no entry is left; what could not be deleted
+// is reported.
+bool removeAll();
 // Run on the queue: moves the entry folder to the Trash (with a folder override, to a "Trash"
 // folder beside it) so that restore() can bring it back; deletes it when it cannot be moved.
 void trash(const QString &id, const QString &entryFolder);

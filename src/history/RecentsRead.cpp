@@ -2,7 +2,7 @@
 #include "RecentsState.h"
 #include "document/Plane.h"
 
-#include <QImageReader>
+#include "platform/RegularFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,12 +22,12 @@ bool usable(const Shot &shot, double scale)
 
 QImage readPicture(const QString &id, const QString &name)
 {
-    QImageReader reader(entryFolder(id) + QLatin1Char('/') + name);
-    QImage image = reader.read();
+    QString error;
+    QImage image = RegularFile::readImage(entryFolder(id) + QLatin1Char('/') + name,
+                                          RegularFile::Links::refuse, &error);
     if (image.isNull()) {
         reportOnce(QStringLiteral("picture:") + id + QLatin1Char('/') + name,
-                   QStringLiteral("entry %1: %2 is unreadable (%3)")
-                       .arg(id, name, reader.errorString()));
+                   QStringLiteral("entry %1: %2 is unreadable (%3)").arg(id, name, error));
         return image;
     }
     return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
@@ -79,6 +79,8 @@ std::optional<Loaded> load(const QString &id)
     loaded.markup.shots = shots;
     return loaded;
 }
+
+bool isReadable(const QString &id) { return readSaved(id).has_value(); }
 
 GroupLookup group(const QString &id)
 {

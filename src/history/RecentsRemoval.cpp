@@ -76,13 +76,28 @@ void remove(const QString &id)
     queue().async([entry] { HistoryFiles::removeAtOnce(entry); });
 }
 
-void removeAll()
+bool removeAll()
 {
-    queue().sync([] {
+    bool cleared = false;
+    queue().sync([&cleared] {
         const QString history = folder();
-        if (QFileInfo::exists(history) && !HistoryFiles::removeAtOnce(history))
+        const QFileInfo info(history);
+        if (info.isSymLink()) {
+            // Removing the link would leave every entry where the listing finds them. Only the
+            // store's own folders go: the link may point at a folder that holds other things.
+            for (const Entry &entry : list())
+                if (!HistoryFiles::removeAtOnce(entry.folder))
+                    report(QStringLiteral("entry %1 could not be deleted").arg(entry.id));
+            HistoryFiles::sweepWorkFolders(history, true);
+        } else if (info.exists() && !HistoryFiles::removeAtOnce(history)) {
             report(QStringLiteral("the history folder could not be deleted completely"));
+        }
+        const qsizetype left = list().size();
+        if (left > 0)
+            report(QStringLiteral("%1 entries are still in the history folder after clearing").arg(left));
+        cleared = left == 0;
     });
+    return cleared;
 }
 
 void trash(const QString &id, const QString &entryFolder)

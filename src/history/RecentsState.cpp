@@ -3,7 +3,7 @@
 #include "Recents.h"
 #include "app/ActivityLog.h"
 
-#include <QFile>
+#include "platform/RegularFile.h"
 
 namespace Recents::detail {
 
@@ -39,15 +39,15 @@ std::optional<Saved> readSaved(const QString &id)
 {
     if (!isEntryName(id))
         return std::nullopt;
-    QFile file(entryFolder(id) + QLatin1Char('/') + canvasFile);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const RegularFile::Contents file = RegularFile::read(entryFolder(id) + QLatin1Char('/') + canvasFile,
+                                                         RegularFile::documentCap, RegularFile::Links::refuse);
+    if (!file.ok()) {
         reportOnce(QStringLiteral("canvas:") + id,
-                   QStringLiteral("entry %1 has no readable canvas.json (%2)")
-                       .arg(id, file.errorString()));
+                   QStringLiteral("entry %1 has no readable canvas.json (%2)").arg(id, file.error));
         return std::nullopt;
     }
     QString error;
-    auto saved = Saved::decode(file.readAll(), &error);
+    auto saved = Saved::decode(file.data, &error);
     if (!saved)
         reportOnce(QStringLiteral("canvas:") + id,
                    QStringLiteral("entry %1 is unreadable: %2").arg(id, error));

@@ -135,10 +135,10 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     warnOfWaylandSession();
 
-    // 4: SIGTERM becomes a clean quit on the main thread.
+    // 4: SIGTERM (and SIGINT, SIGHUP) becomes a clean quit on the main thread.
     m_termination = new TermSignal(this);
-    connect(m_termination, &TermSignal::terminateRequested, this, [this] {
-        activityLog(QStringLiteral("quit: SIGTERM"));
+    connect(m_termination, &TermSignal::terminateRequested, this, [this](const QString &name) {
+        activityLog(QStringLiteral("quit: ") + name);
         cleanUpForQuit();
         QCoreApplication::exit(0);
     });

@@ -14,6 +14,7 @@
 #include "app/Updates.h"
 #include "capture/CaptureSession.h"
 #include "history/Recents.h"
+#include "platform/Paths.h"
 #include "platform/PlatformText.h"
 #include "platform/Preferences.h"
 #include "settings/SettingsWindowController.h"
@@ -124,13 +125,15 @@ void AppDelegate::clearHistory()
     box.exec();
     if (box.clickedButton() != clear)
         return;
-    Recents::removeAll();
-    toast(QStringLiteral("History cleared"), 0.9);
+    if (Recents::removeAll())
+        toast(QStringLiteral("History cleared"), 0.9);
+    else
+        toast(QStringLiteral("Some captures could not be removed; the activity log names them"), 2.5);
 }
 
 void AppDelegate::showHistoryFolder()
 {
-    QDir().mkpath(Recents::folder());
+    Paths::makePrivateFolder(Recents::folder());
     QDesktopServices::openUrl(QUrl::fromLocalFile(Recents::folder()));
 }
 

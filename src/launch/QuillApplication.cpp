@@ -5,11 +5,13 @@
 #include "launch/SingleInstance.h"
 
 #include "app/ActivityLog.h"
+#include "app/PreferenceReaders.h"
 #include "reports/Reports.h"
 
 #include <QDir>
 #include <QTimer>
 
+#include <cstdio>
 #include <exception>
 
 QuillApplication::QuillApplication(int &argc, char **argv)
@@ -34,16 +36,31 @@ bool QuillApplication::notify(QObject *receiver, QEvent *event)
 int QuillApplication::runMain(int argc, char **argv)
 {
     QuillApplication app(argc, argv);
+    // From here on preference problems go to the activity log, with any met before.
+    Prefs::store();
 
     SingleInstance instance;
-    bool delivered = false;
     // The running instance has a working folder of its own: relative paths are made absolute here.
     const QStringList arguments =
         LaunchOptions::withAbsolutePaths(QCoreApplication::arguments(), QDir::currentPath());
-    if (!instance.claim(arguments, &delivered)) {
-        activityLog(delivered ? QStringLiteral("launch: handed over to the running instance")
-                              : QStringLiteral("launch: the running instance did not answer"));
-        return delivered ? 0 : 1;
+    switch (instance.claim(arguments)) {
+    case SingleInstance::Claim::first:
+        break;
+    case SingleInstance::Claim::handedOver:
+        activityLog(QStringLiteral("launch: handed over to the running instance"));
+        return 0;
+    case SingleInstance::Claim::notAnswered:
+        activityLog(QStringLiteral("launch: the running instance did not answer"));
+        return 1;
+    case SingleInstance::Claim::impossible: {
+        // Without the socket a second copy could run beside this one unnoticed: not starting is
+        // the lesser harm, and the user is told why.
+        const QString line = QStringLiteral("Quillet™ cannot make sure that only one copy runs, so it does not start. ")
+            + instance.problem();
+        activityLog(QStringLiteral("launch: ") + line);
+        std::fprintf(stderr, "%s\n", qPrintable(line));
+        return 1;
+    }
     }
 
     AppDelegate delegate(QCoreApplication::arguments());

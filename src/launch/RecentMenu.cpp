@@ -6,11 +6,11 @@
 #include "app/PreferenceReaders.h"
 #include "history/Recents.h"
 #include "platform/Preferences.h"
+#include "platform/RegularFile.h"
 
 #include <QAction>
 #include <QDir>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QMenu>
 #include <QPixmap>
 #include <QRegularExpression>
@@ -22,8 +22,8 @@ constexpr int openDelayMs = 150;
 // The entry's thumb.png scaled to 54 points high (aspect kept); a null icon when unreadable.
 QIcon thumbnail(const QString &folder)
 {
-    QImageReader reader(QDir(folder).filePath(QStringLiteral("thumb.png")));
-    const QImage picture = reader.read();
+    const QImage picture = RegularFile::readImage(QDir(folder).filePath(QStringLiteral("thumb.png")),
+                                                  RegularFile::Links::refuse);
     if (picture.isNull() || picture.height() <= 0)
         return {};
     const qreal scale = qMax<qreal>(1.0, qApp ? qApp->devicePixelRatio() : 1.0);
@@ -72,7 +72,10 @@ QString title(const QDateTime &date, const QDateTime &now, const QLocale &locale
 void fill(QMenu *menu, bool numbered, const MenuActions &actions, QObject *context)
 {
     menu->clear();
-    const QList<Recents::Entry> entries = Recents::list();
+    // An entry whose document cannot be read could only say "That capture is gone": it stays on
+    // disk (reported once) but is not offered.
+    QList<Recents::Entry> entries = Recents::list();
+    entries.removeIf([](const Recents::Entry &e) { return !Recents::isReadable(e.id); });
     const bool paused = Prefs::store().boolValue(QStringLiteral("history.paused")).value_or(false);
     if (entries.isEmpty()) {
         MenuItems::info(menu, paused ? QStringLiteral("History is paused")

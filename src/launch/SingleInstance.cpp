@@ -4,7 +4,6 @@
 #include "platform/Paths.h"
 
 #include <QDataStream>
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -31,15 +30,18 @@ SingleInstance::SingleInstance(QObject *parent)
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::socketPath()
+QString SingleInstance::socketPath(QStringList *problems)
 {
-    return Paths::runtimeDir() + QStringLiteral("/quillet-") + displayTag() + QStringLiteral(".sock");
+    const QString folder = Paths::runtimeDir(problems);
+    if (folder.isEmpty())
+        return QString();
+    return folder + QStringLiteral("/quillet-") + displayTag() + QStringLiteral(".sock");
 }
 
-bool SingleInstance::handOver(const QStringList &arguments)
+bool SingleInstance::handOver(const QStringList &arguments) const
 {
     QLocalSocket socket;
-    socket.connectToServer(socketPath());
+    socket.connectToServer(m_path);
     if (!socket.waitForConnected(handOverTimeoutMs))
         return false;
     QByteArray payload;
@@ -52,34 +54,40 @@ bool SingleInstance::handOver(const QStringList &arguments)
     return socket.waitForReadyRead(handOverTimeoutMs) && socket.read(1) == "k";
 }
 
-bool SingleInstance::claim(const QStringList &arguments, bool *delivered)
+SingleInstance::Claim SingleInstance::claim(const QStringList &arguments)
 {
-    QDir().mkpath(Paths::runtimeDir());
+    QStringList passedOver;
+    m_path = socketPath(&passedOver);
+    for (const QString &line : passedOver)
+        activityLog(QStringLiteral("launch: ") + line);
+    if (m_path.isEmpty()) {
+        m_problem = QStringLiteral("There is no private folder for its socket (%1).")
+                        .arg(passedOver.join(QStringLiteral("; ")));
+        return Claim::impossible;
+    }
     // Two processes starting at once must not both decide they are first.
-    QLockFile lock(socketPath() + QStringLiteral(".lock"));
+    QLockFile lock(m_path + QStringLiteral(".lock"));
     lock.setStaleLockTime(0);
     lock.tryLock(handOverTimeoutMs);
 
     QLocalSocket probe;
-    probe.connectToServer(socketPath());
+    probe.connectToServer(m_path);
     if (probe.waitForConnected(500)) {
         probe.disconnectFromServer();
-        const bool ok = handOver(arguments);
-        if (delivered)
-            *delivered = ok;
-        return false;
+        return handOver(arguments) ? Claim::handedOver : Claim::notAnswered;
     }
 
-    QLocalServer::removeServer(socketPath()); // a socket left by a process that died
+    QLocalServer::removeServer(m_path); // a socket left by a process that died
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(socketPath())) {
-        activityLog(QStringLiteral("launch: cannot listen on %1: %2")
-                        .arg(socketPath(), m_server->errorString()));
-        return true; // run anyway; a second start will then start a second instance
+    if (!m_server->listen(m_path)) {
+        m_problem = QStringLiteral("It cannot listen on %1: %2.").arg(m_path, m_server->errorString());
+        delete m_server;
+        m_server = nullptr;
+        return Claim::impossible;
     }
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnection);
-    return true;
+    return Claim::first;
 }
 
 void SingleInstance::acceptConnection()

@@ -14,20 +14,30 @@ public:
     explicit SingleInstance(QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // The socket's path for this user and X display.
-    static QString socketPath();
+    // The socket's path for this user and X display, in the first private runtime folder; empty
+    // when there is none (problems, when given, says why each place was passed over).
+    static QString socketPath(QStringList *problems = nullptr);
 
-    // True when this process is now the one instance. False when another one runs: the
-    // arguments were handed to it (delivered tells whether it acknowledged them).
-    bool claim(const QStringList &arguments, bool *delivered = nullptr);
+    enum class Claim {
+        first,       // this process is now the one instance
+        handedOver,  // another one runs and acknowledged the arguments
+        notAnswered, // another one runs but did not acknowledge them
+        impossible,  // no private place for the socket, or it cannot be listened on: this
+                     // process cannot tell whether another runs, so it must not run
+    };
+    Claim claim(const QStringList &arguments);
+    // Why the claim was impossible, for the user.
+    QString problem() const { return m_problem; }
 
 signals:
     // Arguments of a later start, received by the running instance.
     void argumentsReceived(const QStringList &arguments);
 
 private:
-    bool handOver(const QStringList &arguments);
+    bool handOver(const QStringList &arguments) const;
     void acceptConnection();
 
     QLocalServer *m_server = nullptr;
+    QString m_path;
+    QString m_problem;
 };

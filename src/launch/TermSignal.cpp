@@ -12,12 +12,26 @@
 namespace {
 int pipeFds[2] = {-1, -1};
 
-extern "C" void onTerm(int)
+struct Handled {
+    int number;
+    const char *name;
+};
+constexpr Handled handled[] = {{SIGTERM, "SIGTERM"}, {SIGINT, "SIGINT"}, {SIGHUP, "SIGHUP"}};
+
+extern "C" void onTerm(int number)
 {
     const int saved = errno;
-    const char byte = 't';
+    const char byte = char(number);
     [[maybe_unused]] const ssize_t n = ::write(pipeFds[1], &byte, 1);
     errno = saved;
+}
+
+QString nameOf(int number)
+{
+    for (const Handled &h : handled)
+        if (h.number == number)
+            return QString::fromLatin1(h.name);
+    return QStringLiteral("SIGTERM");
 }
 } // namespace
 
@@ -32,21 +46,27 @@ TermSignal::TermSignal(QObject *parent)
     action.sa_handler = onTerm;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    if (::sigaction(SIGTERM, &action, nullptr) != 0) {
-        activityLog(QStringLiteral("launch: cannot handle SIGTERM"));
-        return;
+    for (const Handled &h : handled) {
+        if (::sigaction(h.number, &action, nullptr) != 0)
+            activityLog(QStringLiteral("launch: cannot handle %1").arg(QString::fromLatin1(h.name)));
     }
     m_notifier = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+        // Several signals may wait in the pipe; the first one names the quit.
         char buffer[16];
-        while (::read(pipeFds[0], buffer, sizeof buffer) > 0) {
-        }
-        emit terminateRequested();
+        int first = 0;
+        ssize_t n;
+        while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0)
+            if (!first)
+                first = buffer[0];
+        if (first)
+            emit terminateRequested(nameOf(first));
     });
 }
 
 TermSignal::~TermSignal()
 {
     if (m_notifier)
-        ::signal(SIGTERM, SIG_DFL);
+        for (const Handled &h : handled)
+            ::signal(h.number, SIG_DFL);
 }

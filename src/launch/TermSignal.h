@@ -1,10 +1,12 @@
 #pragma once
 #include <QObject>
+#include <QString>
 
 class QSocketNotifier;
 
-// Turns SIGTERM into a call on the main thread: the signal handler only writes one byte to a
-// pipe, and the main loop reads it and emits terminateRequested.
+// Turns SIGTERM, SIGINT and SIGHUP into a call on the main thread: the signal handler only writes
+// the signal's number to a pipe, and the main loop reads it and emits terminateRequested with the
+// signal's name ("SIGTERM", "SIGINT", "SIGHUP").
 class TermSignal : public QObject
 {
     Q_OBJECT
@@ -15,7 +17,7 @@ public:
     bool isInstalled() const { return m_notifier != nullptr; }
 
 signals:
-    void terminateRequested();
+    void terminateRequested(const QString &signalName);
 
 private:
     QSocketNotifier *m_notifier = nullptr;

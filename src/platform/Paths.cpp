@@ -4,7 +4,13 @@
 #include <QStandardPaths>
 #include <QSysInfo>
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Paths {
@@ -63,12 +69,79 @@ Scrub::Identity identity()
     return who;
 }
 
-QString runtimeDir()
+bool isPrivateFolder(const QString &path, QString *why)
 {
+    auto no = [why](const QString &reason) {
+        if (why)
+            *why = reason;
+        return false;
+    };
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return no(QString::fromLocal8Bit(std::strerror(errno)));
+    if (S_ISLNK(st.st_mode))
+        return no(QStringLiteral("a link"));
+    if (!S_ISDIR(st.st_mode))
+        return no(QStringLiteral("not a folder"));
+    if (st.st_uid != ::geteuid())
+        return no(QStringLiteral("owned by another user"));
+    if (st.st_mode & (S_IWGRP | S_IWOTH))
+        return no(QStringLiteral("writable by others"));
+    return true;
+}
+
+bool makePrivateFolder(const QString &path)
+{
+    const QString clean = QDir::cleanPath(path);
+    if (clean.isEmpty())
+        return false;
+    // Parents first; each one missing is made 0700, whatever the umask leaves.
+    const QStringList parts = clean.split(QLatin1Char('/'));
+    QString at = clean.startsWith(QLatin1Char('/')) ? QString() : QStringLiteral(".");
+    for (const QString &part : parts) {
+        if (part.isEmpty())
+            continue;
+        at += QLatin1Char('/') + part;
+        const QByteArray native = QFile::encodeName(at);
+        if (::mkdir(native.constData(), 0700) == 0)
+            ::chmod(native.constData(), 0700);
+        else if (errno != EEXIST)
+            return false;
+    }
+    return QFileInfo(clean).isDir();
+}
+
+QString runtimeDir(QStringList *problems)
+{
+    struct Candidate {
+        QString path;
+        bool ours; // made by us, so it may be made and tightened
+    };
+    QList<Candidate> candidates;
     const QString r = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
-    if (!r.isEmpty())
-        return r;
-    return QDir::tempPath() + QStringLiteral("/quillet-") + QString::number(getuid());
+    if (!r.isEmpty() && QDir::isAbsolutePath(r))
+        candidates.append({QDir::cleanPath(r), false});
+    candidates.append({QDir::tempPath() + QStringLiteral("/quillet-") + QString::number(::geteuid()), true});
+    candidates.append({xdg("XDG_CACHE_HOME", ".cache") + QStringLiteral("/Quillet"), true});
+
+    for (const Candidate &c : candidates) {
+        const QByteArray native = QFile::encodeName(c.path);
+        if (c.ours) {
+            // Only the last component is made here; its parent is the system's or the user's.
+            if (!QFileInfo(c.path).dir().exists())
+                makePrivateFolder(QFileInfo(c.path).path());
+            ::mkdir(native.constData(), 0700);
+        }
+        QString why;
+        if (isPrivateFolder(c.path, &why)) {
+            if (c.ours)
+                ::chmod(native.constData(), 0700); // an older start may have made it 0755
+            return c.path;
+        }
+        if (problems)
+            problems->append(QStringLiteral("%1 cannot hold the socket: %2").arg(c.path, why));
+    }
+    return QString();
 }
 
 } // namespace Paths

@@ -1,6 +1,7 @@
 #include "Preferences.h"
 
 #include "Paths.h"
+#include "RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,10 @@
 #include <QSaveFile>
 
 #include <cmath>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 std::mutex loggerLock;
@@ -19,6 +24,12 @@ std::function<void(const QString &)> &loggerSlot()
 {
     static std::function<void(const QString &)> slot;
     return slot;
+}
+// Problems met before a logger was set; handed to it when it is.
+QStringList &pendingLines()
+{
+    static QStringList lines;
+    return lines;
 }
 
 bool isIntegral(const QJsonValue &v)
@@ -28,6 +39,33 @@ bool isIntegral(const QJsonValue &v)
     const double d = v.toDouble();
     return std::isfinite(d) && std::floor(d) == d && std::fabs(d) < 9.0e15;
 }
+
+// A file that is being rewritten in place may be caught half way; a few tries get past that.
+constexpr int readTries = 3;
+
+// Held while a change reads, modifies and writes the file, so that two processes changing
+// different keys both keep theirs. The lock is on the folder itself: no lock file to leave behind.
+class FolderLock
+{
+public:
+    explicit FolderLock(const QString &folder)
+        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (m_fd >= 0)
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~FolderLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+private:
+    int m_fd;
+};
 } // namespace
 
 Preferences &Preferences::shared()
@@ -40,8 +78,15 @@ Preferences::Preferences() = default;
 
 void Preferences::setProblemLogger(std::function<void(const QString &)> logger)
 {
-    std::lock_guard<std::mutex> guard(loggerLock);
-    loggerSlot() = std::move(logger);
+    QStringList waiting;
+    {
+        std::lock_guard<std::mutex> guard(loggerLock);
+        loggerSlot() = logger;
+        if (logger)
+            waiting.swap(pendingLines());
+    }
+    for (const QString &line : waiting)
+        logger(line);
 }
 
 void Preferences::problem(const QString &line)
@@ -50,6 +95,8 @@ void Preferences::problem(const QString &line)
     {
         std::lock_guard<std::mutex> guard(loggerLock);
         logger = loggerSlot();
+        if (!logger)
+            pendingLines().append(line);
     }
     if (logger)
         logger(line);
@@ -62,74 +109,137 @@ QString Preferences::filePath() const
     return Paths::configDir() + QStringLiteral("/preferences.json");
 }
 
-void Preferences::loadLocked()
+Preferences::Stamp Preferences::stampOf(const QString &path)
 {
-    if (m_loaded)
-        return;
-    m_loaded = true;
-    m_path = filePath();
-    m_values = QJsonObject();
-    QFile file(m_path);
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        problem(QStringLiteral("preferences: cannot read %1: %2").arg(m_path, file.errorString()));
-        return;
-    }
-    const QByteArray data = file.readAll();
-    file.close();
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(data, &error);
-    if (error.error == QJsonParseError::NoError && doc.isObject()) {
-        m_values = doc.object();
-        return;
-    }
-    // Keep the broken file for the user instead of writing over it.
-    const QString bad = m_path + QStringLiteral(".bad");
-    QFile::remove(bad);
-    const bool moved = QFile::rename(m_path, bad);
-    problem(QStringLiteral("preferences: %1 is not a JSON object (%2); %3")
-                .arg(m_path,
-                     error.error == QJsonParseError::NoError ? QStringLiteral("not an object")
-                                                             : error.errorString(),
-                     moved ? QStringLiteral("kept aside as ") + bad
-                           : QStringLiteral("could not move it aside")));
+    Stamp stamp;
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.device = quint64(st.st_dev);
+    stamp.inode = quint64(st.st_ino);
+    stamp.size = qint64(st.st_size);
+    stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return stamp;
 }
 
-bool Preferences::saveLocked()
+void Preferences::refreshLocked()
 {
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    const QString path = filePath();
+    if (m_loaded && path == m_path && stampOf(path) == m_stamp)
+        return;
+    readLocked();
+}
+
+void Preferences::readLocked()
+{
+    const QString path = filePath();
+    const bool samePath = path == m_path;
+    m_loaded = true;
+    m_path = path;
+
+    Stamp stamp;
+    RegularFile::Contents contents;
+    for (int tries = 0; tries < readTries; ++tries) {
+        stamp = stampOf(path);
+        contents = RegularFile::read(path, RegularFile::settingsCap);
+        if (contents.status != RegularFile::Status::changed)
+            break;
+    }
+    using Status = RegularFile::Status;
+    switch (contents.status) {
+    case Status::ok:
+        break;
+    case Status::missing:
+        m_values = QJsonObject();
+        m_stamp = stamp;
+        return;
+    case Status::changed:
+        // Still being written: keep what was read before and look again at the next read.
+        problem(QStringLiteral("preferences: %1 changed while it was read; kept the values read before")
+                    .arg(path));
+        if (!samePath)
+            m_values = QJsonObject();
+        m_stamp = Stamp();
+        return;
+    case Status::failed:
+        problem(QStringLiteral("preferences: cannot read %1: %2").arg(path, contents.error));
+        m_values = QJsonObject();
+        m_stamp = stamp;
+        return;
+    case Status::notRegular:
+    case Status::tooLarge:
+        break;
+    }
+
+    QString reason = contents.error;
+    if (contents.ok()) {
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(contents.data, &error);
+        if (error.error == QJsonParseError::NoError && doc.isObject()) {
+            m_values = doc.object();
+            m_stamp = stamp;
+            return;
+        }
+        reason = error.error == QJsonParseError::NoError ? QStringLiteral("not an object") : error.errorString();
+    }
+    // Keep what is there for the user instead of writing over it, and start empty.
+    m_values = QJsonObject();
+    const QString bad = path + QStringLiteral(".bad");
+    QFile::remove(bad);
+    const bool moved = QFile::rename(path, bad);
+    problem(QStringLiteral("preferences: %1 is not a JSON object (%2); %3")
+                .arg(path, reason,
+                     moved ? QStringLiteral("kept aside as ") + bad
+                           : QStringLiteral("could not move it aside")));
+    m_stamp = stampOf(path);
+}
+
+bool Preferences::changeLocked(const QString &key, const QJsonValue &v)
+{
+    const QString folder = QFileInfo(filePath()).absolutePath();
+    Paths::makePrivateFolder(folder);
+    const FolderLock lock(folder);
+    // What is on disk now, so that changes made elsewhere since the last read survive.
+    readLocked();
+    if (v.isUndefined())
+        m_values.remove(key);
+    else
+        m_values.insert(key, v);
+
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly)) {
         problem(QStringLiteral("preferences: cannot write %1: %2").arg(m_path, file.errorString()));
         return false;
     }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
     if (!file.commit()) {
         problem(QStringLiteral("preferences: cannot write %1: %2").arg(m_path, file.errorString()));
         return false;
     }
+    m_stamp = stampOf(m_path);
     return true;
 }
 
 void Preferences::reload()
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    m_loaded = false;
-    loadLocked();
+    readLocked();
 }
 
 bool Preferences::contains(const QString &key) const
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    const_cast<Preferences *>(this)->loadLocked();
+    const_cast<Preferences *>(this)->refreshLocked();
     return m_values.contains(key);
 }
 
 QJsonValue Preferences::value(const QString &key) const
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    const_cast<Preferences *>(this)->loadLocked();
+    const_cast<Preferences *>(this)->refreshLocked();
     return m_values.value(key);
 }
 
@@ -196,12 +306,7 @@ std::optional<QList<qint64>> Preferences::intList(const QString &key) const
 bool Preferences::setValue(const QString &key, const QJsonValue &v)
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    loadLocked();
-    if (v.isUndefined())
-        m_values.remove(key);
-    else
-        m_values.insert(key, v);
-    return saveLocked();
+    return changeLocked(key, v);
 }
 
 bool Preferences::remove(const QString &key)

@@ -9,17 +9,21 @@
 #include <mutex>
 #include <optional>
 
-// The user's preferences: one typed JSON object in $XDG_CONFIG_HOME/Quillet/preferences.json,
-// loaded on first use and written atomically after every change. Typed getters answer nothing
-// when a key is missing or holds a value of another type; callers state their own defaults.
-// A file that cannot be parsed is moved aside as preferences.json.bad (never overwritten) and
-// the store starts empty. Safe to use from any thread.
+// The user's preferences: one typed JSON object in $XDG_CONFIG_HOME/Quillet/preferences.json.
+// Every read looks whether the file changed since it was last read (another process, an editor)
+// and reads it again when it did; every change is a read-modify-write of that one key under a
+// lock that other processes take too, written atomically, so changes to other keys made
+// elsewhere survive. Typed getters answer nothing when a key is missing or holds a value of
+// another type; callers state their own defaults. A file that cannot be used (not valid JSON, not
+// a regular file, larger than its cap) is moved aside as preferences.json.bad and the store
+// starts empty. Safe to use from any thread.
 class Preferences
 {
 public:
     static Preferences &shared();
 
-    // Receives one line for each problem (unreadable file, failed write). Set by the app shell.
+    // Receives one line for each problem (unreadable file, failed write). Set by the app shell;
+    // lines from before it was set are handed to it then.
     static void setProblemLogger(std::function<void(const QString &)> logger);
 
     QString filePath() const;
@@ -39,17 +43,28 @@ public:
     // Removes every key but those named, in one write.
     bool removeAllExcept(const QStringList &keep);
 
-    // Reads the file again (tests, and a settings file changed by hand).
+    // Reads the file again now, changed or not.
     void reload();
 
 private:
+    // What identifies one version of the file on disk.
+    struct Stamp {
+        bool exists = false;
+        quint64 device = 0, inode = 0;
+        qint64 size = 0, modifiedNs = 0, changedNs = 0;
+        bool operator==(const Stamp &) const = default;
+    };
+
     Preferences();
-    void loadLocked();
-    bool saveLocked();
+    static Stamp stampOf(const QString &path);
+    void refreshLocked();
+    void readLocked();
+    bool changeLocked(const QString &key, const QJsonValue &value);
     static void problem(const QString &line);
 
     mutable std::mutex m_lock;
     QString m_path;
     QJsonObject m_values;
     bool m_loaded = false;
+    Stamp m_stamp; // of the file m_values came from
 };

@@ -97,7 +97,9 @@ void writeEntry(const QString &id, const QDateTime &date, bool withThumb)
     QVERIFY(QDir().mkpath(folder));
     QFile canvas(folder + "/canvas.json");
     QVERIFY(canvas.open(QIODevice::WriteOnly));
-    canvas.write("{}");
+    Recents::Saved saved;
+    saved.created = date;
+    canvas.write(saved.encode().value_or(QByteArray()));
     canvas.close();
     if (withThumb) {
         QImage thumb(216, 108, QImage::Format_RGB32);
