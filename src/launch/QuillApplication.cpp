@@ -67,7 +67,10 @@ int QuillApplication::runMain(int argc, char **argv)
     QObject::connect(&instance, &SingleInstance::argumentsReceived, &delegate,
                      &AppDelegate::handleArguments);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::cleanUpForQuit);
-    QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
-    activityLog(QStringLiteral("launch: started"));
+    // "started" once the launch sequence has run: the signal handlers and shortcuts are in place.
+    QTimer::singleShot(0, &delegate, [&delegate] {
+        delegate.applicationDidFinishLaunching();
+        activityLog(QStringLiteral("launch: started"));
+    });
     return app.exec();
 }
