@@ -10,6 +10,13 @@ QPointF snapped(QPointF p, double scale)
     return {std::round(p.x() * scale) / scale, std::round(p.y() * scale) / scale};
 }
 
+QPointF reachingEdges(QPointF p, QSizeF bounds, double scale)
+{
+    const double pixel = 1 / scale;
+    return {p.x() >= bounds.width() - pixel ? bounds.width() : p.x(),
+            p.y() >= bounds.height() - pixel ? bounds.height() : p.y()};
+}
+
 QString sizeText(QSizeF size, double scale)
 {
     const auto w = static_cast<long long>(std::llround(size.width() * scale));

@@ -21,6 +21,9 @@ constexpr double dragThreshold = 4, minAreaSide = 8;
 
 // A point snapped to the pixel grid (halves away from zero).
 QPointF snapped(QPointF p, double scale);
+// The pointer can never go past a display's last pixel: a point on the last pixel row or column
+// stands for the display's edge, so that a drag into a corner takes that pixel in.
+QPointF reachingEdges(QPointF p, QSizeF bounds, double scale);
 // "201 × 100": the rectangle's size in pixels, rounded half away from zero.
 QString sizeText(QSizeF size, double scale);
 // "x  y": the pixel position of a point, rounded down.

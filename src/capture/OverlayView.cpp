@@ -207,7 +207,8 @@ void OverlayView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton || m_stage != Stage::Selecting)
         return;
-    const QPointF p = OverlayLayout::snapped(event->position(), m_pixelScale);
+    const QPointF p = OverlayLayout::reachingEdges(OverlayLayout::snapped(event->position(), m_pixelScale),
+                                                   size(), m_pixelScale);
     m_drag = Drag{p, p, false};
     hideCoordLabel();
 }
@@ -215,7 +216,8 @@ void OverlayView::mousePressEvent(QMouseEvent *event)
 void OverlayView::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_drag)
-        dragTo(OverlayLayout::snapped(event->position(), m_pixelScale));
+        dragTo(OverlayLayout::reachingEdges(OverlayLayout::snapped(event->position(), m_pixelScale),
+                                            size(), m_pixelScale));
     else
         trackPointer(true, event->position());
 }

@@ -132,6 +132,7 @@ bool OverlayWindow::eventFilter(QObject *watched, QEvent *event)
 bool OverlayWindow::handleWindowEvent(QEvent *event)
 {
     activateByInput(event);
+    followPointer(event);
     if (edges && edges->handleEvent(event, this))
         return true;
     const QEvent::Type type = event->type();
@@ -153,6 +154,19 @@ bool OverlayWindow::handleWindowEvent(QEvent *event)
     if (edges)
         edges->updateCursor(event, this);
     return true;
+}
+
+// While the user picks, the keys (Escape, F) act on the display the pointer is on: the overlay
+// the pointer comes into takes the keyboard from the one that had it. A drag holds the pointer
+// in its own overlay, so this never happens in the middle of one.
+void OverlayWindow::followPointer(QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::Enter && type != QEvent::MouseMove)
+        return;
+    if (m_key || isTitled() || !keyWindow || keyWindow == this || keyWindow->isTitled() || !canBecomeKey())
+        return;
+    makeKeyAndOrderFront();
 }
 
 // A click or key in the canvas window of an inactive application makes it active.

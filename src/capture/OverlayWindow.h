@@ -54,6 +54,7 @@ protected:
 private:
     bool handleWindowEvent(QEvent *event);
     void activateByInput(QEvent *event);
+    void followPointer(QEvent *event);
     void releaseKeyboard();
 
     QPointer<QWidget> m_content;
