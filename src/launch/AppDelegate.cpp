@@ -2,6 +2,7 @@
 
 #include "launch/DispatchSupport.h"
 #include "launch/Menus.h"
+#include "launch/StatusMenu.h"
 #include "launch/TermSignal.h"
 
 #include "app/ActivityLog.h"
@@ -25,6 +26,7 @@
 #include "history/Recents.h"
 #include "platform/BuildInfo.h"
 #include "platform/FrontApplication.h"
+#include "platform/KeySynth.h"
 #include "platform/Preferences.h"
 #include "platform/ScreenSource.h"
 #include "reports/Reports.h"
@@ -33,6 +35,9 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QCursor>
+#include <QSystemTrayIcon>
+#include <QWindow>
 #include <QGuiApplication>
 #include <QHash>
 #include <QMenu>
@@ -69,6 +74,8 @@ AppDelegate::AppDelegate(const QStringList &arguments, std::shared_ptr<ScreenSou
     m_lastItem->setEnabled(false);
     screenCaptureAllowed = [] { return QGuiApplication::primaryScreen() != nullptr; };
     samplePicture = [](int width, int height, int variant) { return ::samplePicture(width, height, variant); };
+    trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    keysCanBeSynthesized = [] { return KeySynth::shared().trusted(); };
     showWelcome = [this] { notInThisBuild(QStringLiteral("the welcome window")); };
     clipboardPicture = [] { return Importer::canRead(QGuiApplication::clipboard()->mimeData()); };
     showAlert = [](const QString &informative) {
@@ -152,6 +159,8 @@ void AppDelegate::applicationDidFinishLaunching()
 
     // 8–10: menus, icon stage, taskbar policy.
     buildMenus();
+    if (!trayAvailable())
+        sayThereIsNoTray();
     refreshMeltIcon(false);
     CaptureSession::updateDockIcon();
 
@@ -256,7 +265,7 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     }
     const bool onboardingDone = Prefs::store().boolValue(QStringLiteral("onboarding.done")).value_or(false);
-    if (!onboardingDone || !screenCaptureAllowed())
+    if (!onboardingDone || !screenCaptureAllowed() || !keysCanBeSynthesized())
         showWelcome();
 }
 
@@ -267,15 +276,49 @@ void AppDelegate::reopenNewest()
         reopen(entries.first().id);
 }
 
+bool AppDelegate::hasVisibleWindows()
+{
+    for (QWindow *window : QGuiApplication::topLevelWindows()) {
+        const Qt::WindowType type = window->type();
+        if (window->isVisible() && (type == Qt::Window || type == Qt::Dialog || type == Qt::Sheet))
+            return true;
+    }
+    return false;
+}
+
+// Without a tray host the icon and its menu are nowhere to be seen: say once how to reach them.
+void AppDelegate::sayThereIsNoTray()
+{
+    activityLog(QStringLiteral("launch: no tray host; a second start shows the menu"));
+    if (m_demo)
+        return;
+    const auto shortcut = m_hotKeys->shortcut(CaptureAction::areaToCanvas);
+    const QString capture = shortcut ? QStringLiteral("Press ") + shortcut->displayText()
+                                           + QStringLiteral(" to capture; open Quillet™ again to see its menu.")
+                                     : QStringLiteral("Open Quillet™ again to see its menu.");
+    toast(QStringLiteral("Quillet™ has no tray icon on this desktop. ") + capture, 4);
+}
+
 void AppDelegate::handleArguments(const QStringList &arguments)
 {
     activityLog(QStringLiteral("launch: a second start handed over %1").arg(arguments.mid(1).join(QLatin1Char(' '))));
-    if (const QStringList files = LaunchOptions::files(arguments); !files.isEmpty())
+    if (const QStringList files = LaunchOptions::files(arguments); !files.isEmpty()) {
         openFiles(files);
-    else if (arguments.contains(QStringLiteral("--reopen")))
+        return;
+    }
+    if (arguments.contains(QStringLiteral("--reopen"))) {
         reopenNewest();
-    else
-        openApp();
+        return;
+    }
+    if (!CaptureSession::currentSession()) {
+        if (hasVisibleWindows())
+            return; // the user is in one of our windows already
+        if (!trayAvailable() && m_menus) {
+            m_menus->statusMenu().menu()->popup(QCursor::pos());
+            return;
+        }
+    }
+    openApp();
 }
 
 void AppDelegate::openApp()

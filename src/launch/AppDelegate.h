@@ -56,8 +56,12 @@ public:
     // A click on the application (a second start, the taskbar): brings the canvas forward, or
     // reopens the newest capture, or says how to take one.
     void openApp();
-    // What a later start of the application asked for.
+    // What a later start of the application asked for: with a window of ours visible (and no
+    // capture running) nothing; without a tray host, the status menu at the pointer, since the
+    // tray cannot show it; else openApp.
     void handleArguments(const QStringList &arguments);
+    // Whether a window of ours other than a menu or the toast is on screen.
+    static bool hasVisibleWindows();
 
     // The clean-up of every quit and of SIGTERM.
     void cleanUpForQuit();
@@ -119,6 +123,8 @@ public:
     std::function<void(const QString &)> showAlert;  // a modal alert's informative text
     std::function<QImage(int width, int height, int variant)> samplePicture;
     std::function<bool()> clipboardPicture;         // a readable picture is on the clipboard
+    std::function<bool()> trayAvailable;            // a tray host shows our icon
+    std::function<bool()> keysCanBeSynthesized;     // pasting into other applications works
 
 signals:
     void captureStarted();
@@ -135,6 +141,7 @@ private:
     bool runSelfCheck();
     void reopenNewest();
     void buildMenus();
+    void sayThereIsNoTray();
 
     QStringList m_arguments;
     LaunchOptions m_options;

@@ -71,7 +71,11 @@ private slots:
             << QPointF(0, 0) << QPointF(10, 4) << 15.0 << QPointF(r * std::cos(a), r * std::sin(a));
         QTest::newRow("around another point")
             << QPointF(100, 100) << QPointF(100, 90) << 15.0 << QPointF(100, 90);
+        QTest::newRow("negative step as the positive one")
+            << QPointF(0, 0) << QPointF(10, 4) << -15.0 << QPointF(r * std::cos(a), r * std::sin(a));
         QTest::newRow("no step") << QPointF(0, 0) << QPointF(10, 4) << 0.0 << QPointF(10, 4);
+        QTest::newRow("infinite step") << QPointF(0, 0) << QPointF(10, 4)
+                                       << std::numeric_limits<double>::infinity() << QPointF(10, 4);
         const double nan = std::numeric_limits<double>::quiet_NaN();
         QTest::newRow("distance not a number")
             << QPointF(0, 0) << QPointF(nan, 1) << 15.0 << QPointF(nan, 1);
