@@ -215,7 +215,11 @@ void AppDelegate::applicationDidFinishLaunching()
         if (self)
             self->m_freezer->refresh();
     };
-    connect(qApp, &QGuiApplication::screenAdded, this, refreshDisplays);
+    // A screen plugged in later is watched from then on like the ones there at launch.
+    connect(qApp, &QGuiApplication::screenAdded, this, [this, refreshDisplays](QScreen *screen) {
+        connect(screen, &QScreen::geometryChanged, this, refreshDisplays);
+        refreshDisplays();
+    });
     connect(qApp, &QGuiApplication::screenRemoved, this, refreshDisplays);
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, refreshDisplays);
     for (QScreen *screen : QGuiApplication::screens())
