@@ -196,17 +196,14 @@ void Preferences::readLocked()
     m_stamp = stampOf(path);
 }
 
-bool Preferences::changeLocked(const QString &key, const QJsonValue &v)
+bool Preferences::changeLocked(const std::function<void(QJsonObject &)> &change)
 {
     const QString folder = QFileInfo(filePath()).absolutePath();
     Paths::makePrivateFolder(folder);
     const FolderLock lock(folder);
     // What is on disk now, so that changes made elsewhere since the last read survive.
     readLocked();
-    if (v.isUndefined())
-        m_values.remove(key);
-    else
-        m_values.insert(key, v);
+    change(m_values);
 
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -306,7 +303,12 @@ std::optional<QList<qint64>> Preferences::intList(const QString &key) const
 bool Preferences::setValue(const QString &key, const QJsonValue &v)
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    return changeLocked(key, v);
+    return changeLocked([&key, &v](QJsonObject &values) {
+        if (v.isUndefined())
+            values.remove(key);
+        else
+            values.insert(key, v);
+    });
 }
 
 bool Preferences::remove(const QString &key)
@@ -317,11 +319,11 @@ bool Preferences::remove(const QString &key)
 bool Preferences::removeAllExcept(const QStringList &keep)
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    loadLocked();
-    QJsonObject kept;
-    for (const QString &key : keep)
-        if (m_values.contains(key))
-            kept.insert(key, m_values.value(key));
-    m_values = kept;
-    return saveLocked();
+    return changeLocked([&keep](QJsonObject &values) {
+        QJsonObject kept;
+        for (const QString &key : keep)
+            if (values.contains(key))
+                kept.insert(key, values.value(key));
+        values = kept;
+    });
 }

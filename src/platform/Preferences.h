@@ -59,7 +59,7 @@ private:
     static Stamp stampOf(const QString &path);
     void refreshLocked();
     void readLocked();
-    bool changeLocked(const QString &key, const QJsonValue &value);
+    bool changeLocked(const std::function<void(QJsonObject &)> &change);
     static void problem(const QString &line);
 
     mutable std::mutex m_lock;
