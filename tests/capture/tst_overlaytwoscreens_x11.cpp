@@ -74,7 +74,7 @@ private slots:
         input.keyDown(XK_f);
         input.keyUp(XK_f);
         QTRY_COMPARE(CaptureSession::currentSession(), nullptr);
-        QCOMPARE(toastText(), QStringLiteral("Copied  %1 × %2").arg(expected.width()).arg(expected.height()));
+        QTRY_COMPARE(toastText(), QStringLiteral("Copied  %1 × %2").arg(expected.width()).arg(expected.height()));
         QVERIFY(clipboardPicture() == expected);
     }
 
@@ -95,7 +95,7 @@ private slots:
         // From 120 × 80 pixels inside the corner to the very last pixel, the pointer's limit.
         input.drag(g.topLeft() + QPoint(g.width() - 120, g.height() - 80), g.topLeft() + QPoint(g.width() - 1, g.height() - 1));
         QTRY_COMPARE(CaptureSession::currentSession(), nullptr);
-        QCOMPARE(toastText(), QStringLiteral("Copied  120 × 80"));
+        QTRY_COMPARE(toastText(), QStringLiteral("Copied  120 × 80"));
         QVERIFY(clipboardPicture() == expected);
     }
 };
