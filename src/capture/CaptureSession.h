@@ -133,7 +133,7 @@ public:
     void forgetWritten(const QStringList &ids);
 
     // The canvas window, its taskbar presence and the application in front.
-    void canvasOpened();
+    void canvasOpened() override;
     void watchFrontApp();
     static void frontAppChanged(const std::optional<RunningApp> &app);
     static void checkFrontTakenBack();

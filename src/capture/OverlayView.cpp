@@ -2,6 +2,7 @@
 
 #include "app/ActivityLog.h"
 #include "app/ChromeViews.h"
+#include "capture/OverlayCanvas.h"
 #include "capture/OverlayLayout.h"
 #include "document/Selection.h"
 #include "platform/KeyTable.h"
@@ -359,17 +360,6 @@ void OverlayView::windowPicked(const QImage &image, double scale, const QRectF &
         host->addWindowShot(image, scale);
 }
 
-// The canvas that the chosen area (or the picked window's own picture) turns into is not part of
-// the selection stage: until it exists, the area is committed (it becomes the last area) and the
-// log says what happened.
-void OverlayView::openCanvas(const QRectF &rect, const QImage &windowPicture, double)
-{
-    if (OverlayViewHost *host = session())
-        host->commitArea(this, rect);
-    activityLog(windowPicture.isNull() ? QStringLiteral("capture: area chosen, no canvas to open it in")
-                                       : QStringLiteral("capture: window chosen, no canvas to open it in"));
-}
-
 void OverlayView::cancel()
 {
     OverlayViewHost *host = session();
@@ -422,6 +412,16 @@ bool OverlayView::event(QEvent *event)
 void OverlayView::keyPressEvent(QKeyEvent *event)
 {
     if (m_stage != Stage::Selecting) {
+        // Keys that reach the view past the canvas's own document view (which has offered them
+        // already) go to the canvas first.
+        if (m_canvas && focusWidget() != m_canvas->documentWidget()) {
+            const bool command = event->modifiers().testFlag(Qt::ControlModifier)
+                                 && !event->modifiers().testFlag(Qt::MetaModifier);
+            if (command ? m_canvas->keyEquivalent(event) : m_canvas->keyDown(event)) {
+                event->accept();
+                return;
+            }
+        }
         QWidget::keyPressEvent(event);
         return;
     }
@@ -530,6 +530,13 @@ void OverlayView::setLook(const Look &look)
 void OverlayView::resizeEvent(QResizeEvent *)
 {
     m_passive->setGeometry(rect());
+    if (!m_canvas)
+        return;
+    const bool hidden = m_canvas->sidebarHidden();
+    m_canvas->layout();
+    if (m_canvas->sidebarHidden() != hidden)
+        m_canvas->updateHint();
+    m_canvas->updateChrome();
 }
 
 void OverlayView::paintEvent(QPaintEvent *event)
@@ -553,6 +560,10 @@ void OverlayView::paintEvent(QPaintEvent *event)
     const QColor dim = withAlpha(Qt::black, dimAlpha * m_dimOpacity);
     // Rectangle by rectangle of what needs painting, so that every fill stays small: the frozen
     // picture straight from its pixels, then the dim over it.
+    if (!m_showsFrozen) {
+        p.fillRect(event->rect(), Qt::white);
+        return;
+    }
     for (const QRect &r : event->region()) {
         const QRectF target(r);
         p.drawImage(target, m_frozen, QRectF(r.x() * s, r.y() * s, r.width() * s, r.height() * s));

@@ -1,5 +1,6 @@
 #pragma once
 #include "capture/OverlayViewHost.h"
+#include "capture/ShotImage.h"
 #include "capture/WindowPicture.h"
 
 #include <QFuture>
@@ -10,9 +11,12 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class FlippedView;
+class OverlayCanvas;
+struct Markup;
 class GlassLabel;
 class PointerLabel;
 class QLabel;
@@ -64,6 +68,32 @@ public:
     // When set (by scripted drags), used instead of the keyboard's live modifiers.
     void setTestModifiers(std::optional<Qt::KeyboardModifiers> modifiers);
 
+    // ---- The canvas this view turns into (stage Canvas) ----
+
+    // Where the canvas window goes and where its first shot lands, both from the chosen
+    // rectangle, the overlay's frame and the screen's visible frame (global points), the title
+    // bar's height, the rail width setting (0 when the history is empty) and the rail's thumbnail
+    // size. content is the window's content frame; shot is the first shot's frame in it.
+    struct CanvasFrames
+    {
+        QRectF content;
+        QRectF shot;
+    };
+    static CanvasFrames canvasLayout(const QRectF &shot, const QRectF &old, const QRectF &visible,
+                                     double titleBar, double railSetting, double thumb);
+    // Turns the overlay's window into the canvas window and returns where the shot goes in it.
+    QRectF becomeCanvasWindow(const QRectF &rect);
+    // Makes the canvas over this view (once) and gives it the keyboard.
+    OverlayCanvas *attachCanvas(const Markup &markup, const ShotImages &images, const QRectF &shotFrame);
+    void revealCanvas();
+    // The user closed the canvas window.
+    void canvasClosedByUser();
+    // The cursor at a point of the window (window coordinates), for the window's edge resizer.
+    QCursor cursorAt(QPoint windowPoint) const;
+    OverlayCanvas *canvas() const { return m_canvas.get(); }
+    // Whether the frozen picture is painted (not once the view has become a canvas).
+    bool showsFrozen() const { return m_showsFrozen; }
+
     Stage stage() const { return m_stage; }
     const QImage &frozen() const { return m_frozen; }
     double pixelScale() const { return m_pixelScale; }
@@ -90,6 +120,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     struct Drag
@@ -117,6 +150,8 @@ private:
     std::optional<OverlayViewHost::Mode> prepareHandOver();
     // In canvas mode: the chosen area (with a picked window's own picture) becomes the canvas.
     void openCanvas(const QRectF &rect, const QImage &windowPicture = {}, double scale = 0);
+    // Whether a drag or drop may bring pictures to the canvas.
+    bool acceptsDrop(const QDropEvent *event) const;
 
     void setSelection(const std::optional<QRectF> &rect);
     void setHovered(const std::optional<QRectF> &rect);
@@ -146,4 +181,6 @@ private:
     QLabel *m_debugLabel = nullptr;
     QVariantAnimation *m_appear = nullptr;
     double m_dimOpacity = 0;
+    bool m_showsFrozen = true;
+    std::unique_ptr<OverlayCanvas> m_canvas;
 };

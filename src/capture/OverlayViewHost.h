@@ -35,4 +35,7 @@ public:
     virtual OverlayViewHost *parentHost() const = 0;
     virtual void bringForward() = 0;
     virtual void end(bool reactivate) = 0;
+
+    // The chosen overlay has become the canvas window.
+    virtual void canvasOpened() {}
 };

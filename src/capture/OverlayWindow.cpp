@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QScreen>
 #include <QWindow>
 
@@ -104,6 +105,37 @@ void OverlayWindow::makeKeyAndOrderFront()
     // No window manager hands the keyboard to an overlay: take it.
     if (!isTitled())
         windowHandle()->setKeyboardGrabEnabled(true);
+}
+
+void OverlayWindow::becomeCanvas(const QRect &content)
+{
+    // The overlay's keyboard grab goes with the overlay; the window manager gives the canvas
+    // window the keyboard from now on.
+    releaseKeyboard();
+    Qt::WindowFlags flags = Qt::Window;
+    if (SelfCheckFlag::isSet())
+        flags |= Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus;
+    setWindowFlags(flags);
+    setAttribute(Qt::WA_NoSystemBackground, false);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setWindowTitle(QStringLiteral("Quillet™"));
+    setMinimumSize(640, 400);
+    m_frame = content;
+    setGeometry(content);
+    show();
+    if (SelfCheckFlag::isSet()) {
+        lower();
+        return;
+    }
+    raise();
+    if (keyWindow && keyWindow != this)
+        keyWindow->releaseKeyboard();
+    keyWindow = this;
+    m_key = true;
+    activateWindow();
 }
 
 void OverlayWindow::orderOut()

@@ -42,6 +42,11 @@ public:
     void makeKeyAndOrderFront();
     // Hides it and lets the keyboard go.
     void orderOut();
+    // Turns the overlay into the canvas window: a normal window managed by the window manager,
+    // titled "Quillet™", resizable but never smaller than 640 × 400, white, shown once with its
+    // content at content (global points) and given the keyboard (while the self-check runs it
+    // stays below every other window and takes nothing).
+    void becomeCanvas(const QRect &content);
     bool isKey() const { return m_key; }
 
 protected:

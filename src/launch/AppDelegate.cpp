@@ -14,6 +14,7 @@
 #include "app/ShortcutTakeover.h"
 #include "app/Toast.h"
 #include "app/Updates.h"
+#include "canvas/CanvasController.h"
 #include "capture/CaptureSession.h"
 #include "capture/EdgeResizer.h"
 #include "capture/OverlayWindow.h"
@@ -246,6 +247,8 @@ void AppDelegate::applicationDidFinishLaunching()
         return Destination::current().bundleID(previous);
     };
     CaptureSession::pasteInto = [](const QString &target) { Destinations::pasteInto(target, sendPrevious()); };
+    CanvasController::install();
+    CanvasController::addShotHook = captureIntoCanvasHook;
 
     // 19: reopen the newest capture.
     if (m_options.reopen)

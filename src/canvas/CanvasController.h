@@ -1,0 +1,342 @@
+#pragma once
+#include "canvas/CommentControls.h"
+#include "canvas/CursorKind.h"
+#include "canvas/Tool.h"
+#include "canvas/Toolbar.h"
+#include "capture/OverlayCanvas.h"
+#include "capture/SessionCanvas.h"
+#include "capture/ShotImage.h"
+#include "document/CropStop.h"
+#include "document/History.h"
+#include "document/Item.h"
+#include "document/Markup.h"
+#include "document/PixelSampler.h"
+#include "document/RGB.h"
+#include "document/Shot.h"
+#include "history/SavedPage.h"
+#include "platform/Scheduler.h"
+
+#include <QColorSpace>
+#include <QDateTime>
+#include <QVariantAnimation>
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <variant>
+
+class CanvasChrome;
+class CanvasScrollView;
+class CaptureSession;
+class CommandSidebar;
+class DisplayImages;
+class DocumentView;
+class LayerItem;
+class QGraphicsItem;
+class QGraphicsPathItem;
+class QLabel;
+class QTimer;
+class QVariantAnimation;
+class QWidget;
+class ShapeLayers;
+class Talk;
+class TextItemView;
+
+// The object behind one canvas window: it owns the document of every page of the canvas, the
+// views and layers that show the current page, the page rail, the command sidebar, the toolbar
+// and the hint line, and turns what those views report into edits of the current page's
+// document. Made by the overlay view that became the canvas, which owns it; it holds its capture
+// session and its host view weakly, and every callback it hands out holds it weakly.
+//
+// Its methods live in files named by concern: CanvasController.cpp (construction, teardown,
+// toolbar actions), CanvasLayout.cpp (layout, rail sizing, thumbnails, jolt), CanvasEvents.cpp
+// (pointer and key entry), CanvasPages.cpp (pages and the session's calls).
+class CanvasController : public QObject, public SessionCanvas, public OverlayCanvas
+{
+    Q_OBJECT
+public:
+    // One page of the canvas. The entry of the current page is stale while it is edited: its
+    // live state is in images, markup, history and stamps.
+    struct PageView
+    {
+        double zoom = 1;
+        QPointF origin;
+    };
+    struct Page
+    {
+        Markup markup;
+        ShotImages images;
+        History<Markup> history;
+        std::optional<QString> historyID;
+        std::optional<PageView> view;
+        std::optional<QRectF> viewArea;
+        std::optional<QImage> picture;
+        bool pictured = false;
+        QDateTime created;
+        QList<int> stamps;
+        std::optional<Markup> asAdded;
+        bool done = false;
+    };
+    using SavedPage = ::SavedPage;
+
+    struct Grip
+    {
+        struct Crop
+        {
+            QUuid shot;
+            int handle = 0;
+            bool operator==(const Crop &) const = default;
+        };
+        struct ItemEnd
+        {
+            QUuid item;
+            int index = 0;
+            bool operator==(const ItemEnd &) const = default;
+        };
+        using Target = std::variant<Crop, ItemEnd>;
+        Target target;
+        QPointF point;
+        double radius = 0;
+        double reach = 0;
+        std::optional<int> frame;
+    };
+
+    // The gesture between press and release; the payloads belong to the pointer handling.
+    enum class DragKind { pending, arrow, shape, move, arrowEnd, resize, crop, moveShot, moveComment, marquee, pan, none };
+    struct Drag
+    {
+        DragKind kind = DragKind::none;
+        QPointF start;
+        std::optional<Markup> before;
+        std::optional<QUuid> target;
+    };
+
+    enum class Shown { own, standIn, full };
+
+    struct Removal
+    {
+        struct RemovedPage
+        {
+            Page page;
+            int index = 0;
+        };
+        QList<RemovedPage> pages;
+        QStringList recents;
+        int clock = 0;
+    };
+    struct Restored
+    {
+        QList<QUuid> pages;
+        QStringList recents;
+        int clock = 0;
+    };
+    struct SpokenPlace
+    {
+        QPointer<TextItemView> view;
+        int start = 0;
+        int length = 0;
+        bool made = false;
+        std::optional<QUuid> editingAtStart;
+        bool pointed = false;
+        QString words;
+        bool ended = false;
+    };
+    struct ShotLayer
+    {
+        QGraphicsItem *clip = nullptr;
+        QGraphicsItem *image = nullptr;
+    };
+    struct Plate
+    {
+        QGraphicsPathItem *layer = nullptr;
+        RGB color;
+    };
+    struct CropHandle
+    {
+        QUuid shot;
+        int handle = 0;
+    };
+
+    // images: the pictures by shot id; markup: the first page's document (normally one shot);
+    // host: the view the canvas lives in; shotFrame: where in the host the first shot appears.
+    CanvasController(const ShotImages &images, const Markup &markup, QWidget *host, const QRectF &shotFrame);
+    ~CanvasController() override;
+
+    // The scheduler of the thumbnail work (tests put a fake one in before constructing).
+    static Scheduler *&scheduler();
+    // Fills the capture library's hooks with the canvas editor (once, at start-up).
+    static void install();
+    // Captures a further shot into the canvas of a session (filled at start-up).
+    static std::function<void(CaptureSession *)> addShotHook;
+
+    // ---- Fields, in this order ----
+    ShotImages images;                                      // 1
+    QPointer<CaptureSession> session;                       // 2
+    QPointer<QWidget> host;                                 // 3
+    DocumentView *docView = nullptr;                        // 4
+    CanvasScrollView *scrollView = nullptr;                 // 5
+    CanvasChrome *chrome = nullptr;                         // 6
+    Toolbar *toolbar = nullptr;                             // 7
+    QLabel *hint = nullptr;                                 // 8
+    Markup markup;                                          // 9
+    History<Markup> history;                                // 10
+    bool railFocused = false;                               // 11
+    QList<Removal> removed;                                 // 12
+    std::optional<Restored> restored;                       // 13
+    int clock = 0;                                          // 14
+    QList<int> stamps;                                      // 15
+    QSet<QString> forgotten;                                // 16
+    QList<Page> pages;                                      // 17
+    int currentPage = 0;                                    // 18
+    QWidget *rail = nullptr;                                // 19
+    CommandSidebar *commands = nullptr;                     // 20
+    QWidget *railEdge = nullptr;                            // 21
+    double railAsked = 0;                                   // 22
+    double railThumb = 0;                                   // 23
+    QTimer *railGlide = nullptr;                            // 24
+    QSet<QString> picturing;                                // 25
+    Scheduler::Ticket thumbnailWork = 0;                    // 26
+    bool pictureStale = false;                              // 27
+    std::optional<Markup> pictured;                         // 28
+    double picturedAt = -1e300;                             // 29 scheduler seconds
+    QStringList recentShown;                                // 30 history ids
+    std::unique_ptr<DisplayImages> display;                 // 31
+    QHash<QUuid, Shown> shown;                              // 32
+    QTimer *agoTimer = nullptr;                             // 33
+    QHash<QUuid, std::shared_ptr<const PixelSampler>> samplers; // 34
+    int color = 0;                                          // 35
+    int size = 2;                                           // 36
+    QString font;                                           // 37
+    QSet<QUuid> selection;                                  // 38
+    std::optional<QUuid> selectedShot;                      // 39
+    std::optional<Tool> armed;                              // 40
+    bool isPanning = false;                                 // 41
+    bool spaceHeld = false;                                 // 42
+    LayerItem *shotsLayer = nullptr;                        // 43
+    QHash<QUuid, ShotLayer> shotLayers;                     // 44
+    LayerItem *redactionLayer = nullptr;                    // 45
+    LayerItem *shapesLayer = nullptr;                       // 46
+    LayerItem *platesLayer = nullptr;                       // 47
+    std::map<QUuid, std::unique_ptr<ShapeLayers>> shapes;   // 48
+    QHash<QUuid, TextItemView *> texts;                     // 49
+    QHash<QUuid, Plate> plates;                             // 50
+    QHash<QUuid, Item> rendered;                            // 51
+    QList<Shot> renderedShots;                              // 52
+    QPointer<TextItemView> editing;                         // 53
+    std::optional<Markup> editBefore;                       // 54
+    std::optional<CropHandle> lastCropHandle;               // 55
+    QPointF lastPointer;                                    // 56
+    std::unique_ptr<Talk> talk;                             // 57
+    std::optional<SpokenPlace> spoken;                      // 58
+    Drag drag;                                              // 59
+    std::optional<Grip::Target> hotGrip;                    // 60
+    std::optional<QUuid> hoveredText;                       // 61
+    std::optional<QPointF> hoverPoint;                      // 62
+    std::optional<QPointF> commentPoint;                    // 63
+    std::optional<QUuid> controlsText;                      // 64
+    std::optional<CommentControls::Part> controlHot;        // 65
+    bool controlsQuiet = false;                             // 66
+    std::optional<double> trashedAt;                        // 67
+    CursorKind cursor = CursorKind::crosshair;              // 68
+    QHash<QString, QImage> recentPictures;                  // 69
+    std::optional<double> thumbnailDue;                     // 70 scheduler seconds
+    std::optional<CropStop> cropStop;                       // 71
+    CropStop::Armed joltArmed;                              // 72
+    bool edgePanning = false;                               // 73
+    int joltsForTest = 0;                                   // 74
+
+    // ---- Toolbar actions ----
+    void perform(const ToolbarAction &action);
+
+    // ---- Layout, rail sizing and thumbnails ----
+    static constexpr double sidebarWidth = 228;
+    static constexpr double oneColumnRail = 184;
+    static constexpr double canvasRoom = 520;
+    static constexpr double narrowestRail = 148;
+    double railRoom() const;
+    bool sidebarShown() const;
+    QRectF visibleArea() const;
+    void layout() override;
+    bool sidebarHidden() const override;
+    void setRailSize(double width, double thumbnail);
+    void setRailColumns(int n);
+    void setRailWidth(double width, bool save);
+    void scaleRailThumbnails(double factor, bool save);
+    void resetRailSize();
+    void refreshRail(bool pagesOnly);
+    void scheduleThumbnail(bool markStale, int tries, double delay);
+    void runThumbnail(int tries);
+    bool samplersReady() const;
+    void warmDisplayImages();
+    // The scroll view's area not covered by the toolbar (scroll-view coordinates).
+    QRectF panArea() const;
+    // A short shake of the canvas in the pushing direction (dx, dy each -1, 0 or +1).
+    void jolt(int dx, int dy);
+    // The shake's offset in screen points at a fraction t (0...1) of its run, for an amplitude.
+    static double joltOffset(double t);
+    // Keeps the canvas content in place when the area left for it moved from oldArea.
+    void visibleAreaChanged(const QRectF &oldArea, const QRectF &newArea);
+
+    // ---- Refresh, hint and chrome ----
+    void refresh(bool force);
+    void updateShotLayers();
+    ShotLayer makeShotLayers(const Shot &shot);
+    void updateHint() override;
+    void updateChrome() override;
+    void updateToolbar();
+    void updateHover();
+    void markPictureStale();
+    void makePagePicture();
+
+    // ---- Events from the document view ----
+    void mouseDown(Qt::KeyboardModifiers flags, int clickCount, QPointF point);
+    void mouseDragged(Qt::KeyboardModifiers flags, QPointF point);
+    void mouseUp(Qt::KeyboardModifiers flags, QPointF point);
+    bool keyDown(QKeyEvent *event) override;
+    bool keyEquivalent(QKeyEvent *event) override;
+    void keyUp(QKeyEvent *event);
+    void flagsChanged(Qt::KeyboardModifiers flags);
+    QPointF edgePanStep(double dx, double dy);
+    bool dragIsNone() const { return drag.kind == DragKind::none; }
+    void spokenPointed();
+    // Escape's last step: the canvas closes (an added shot's overlays hide and its parent's
+    // canvas comes forward; any other session ends, giving the front back).
+    void closeCanvas();
+
+    // ---- The overlay's calls ----
+    QWidget *documentWidget() const override;
+    void reveal() override;
+    void openNoteForNewShot() override;
+    void setEditingPlaceholder(const QString &text) override;
+    void addPictures(const QList<Importer::Picture> &pictures, bool open) override;
+    std::optional<QCursor> cursorOver(QWidget *hit) const override;
+
+    // ---- The session's calls ----
+    void endEditing() override;
+    void saveCurrentPage() override;
+    void focusDocument() override;
+    bool markCurrentPageDone() override;
+    void addShotPage(const QImage &image, double pixelScale, const QRectF &rect) override;
+
+    // The talk controller, made on first use (none when talking is not in this build).
+    Talk *talkController();
+
+private:
+    void buildSamplers();
+    void onDisplayImageReady(const QUuid &shot);
+    void writeRailPreferences();
+    void stopGlide();
+    QColorSpace displaySpace() const;
+
+    QPointF m_shake;                   // the jolt's offset of the canvas views now
+    QPointer<QVariantAnimation> m_jolt; // the jolt running now
+};

@@ -1,0 +1,232 @@
+// The canvas's refresh of its shots, its chrome, the reveal, and what the capture session and the
+// overlay ask of its pages.
+#include "canvas/CanvasController.h"
+
+#include "canvas/CanvasChrome.h"
+#include "canvas/CanvasScrollView.h"
+#include "canvas/CommandSidebar.h"
+#include "canvas/DisplayImages.h"
+#include "canvas/DocumentView.h"
+#include "canvas/ShotItems.h"
+#include "canvas/TextItemView.h"
+#include "capture/CaptureSession.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QPropertyAnimation>
+
+#include <algorithm>
+
+namespace {
+constexpr int revealMs = 200;
+
+void fadeIn(QWidget *w)
+{
+    if (!w || w->isHidden())
+        return;
+    auto *effect = new QGraphicsOpacityEffect(w);
+    effect->setOpacity(0);
+    w->setGraphicsEffect(effect);
+    auto *fade = new QPropertyAnimation(effect, "opacity", w);
+    fade->setStartValue(0.0);
+    fade->setEndValue(1.0);
+    fade->setDuration(revealMs);
+    // Once faded in, the effect goes so that the view paints straight again.
+    QObject::connect(fade, &QPropertyAnimation::finished, w, [w] { w->setGraphicsEffect(nullptr); });
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
+}
+} // namespace
+
+// ---- refresh ----
+
+void CanvasController::refresh(bool force)
+{
+    Q_UNUSED(force);
+    if (markup.shots != renderedShots) {
+        updateShotLayers();
+        renderedShots = markup.shots;
+    }
+    // The selection keeps only items that still exist.
+    for (auto it = selection.begin(); it != selection.end();) {
+        if (markup.item(*it))
+            ++it;
+        else
+            it = selection.erase(it);
+    }
+    if (selectedShot && !markup.shot(*selectedShot))
+        selectedShot.reset();
+    updateChrome();
+    updateToolbar();
+    if (session)
+        session->scheduleAutosave();
+    markPictureStale();
+}
+
+void CanvasController::updateShotLayers()
+{
+    QSet<QUuid> present;
+    int z = 0;
+    for (const Shot &shot : std::as_const(markup.shots)) {
+        present.insert(shot.id);
+        auto found = shotLayers.find(shot.id);
+        if (found == shotLayers.end())
+            found = shotLayers.insert(shot.id, makeShotLayers(shot));
+        auto *clip = static_cast<ShotClipItem *>(found->clip);
+        clip->setRect(shot.rect);
+        clip->setZValue(z++);
+        static_cast<ShotPictureItem *>(found->image)->setFrame(shot.frame());
+    }
+    for (auto it = shotLayers.begin(); it != shotLayers.end();) {
+        if (present.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        delete it->clip;
+        shown.remove(it.key());
+        it = shotLayers.erase(it);
+    }
+    docView->include(markup.shotsBounds());
+}
+
+CanvasController::ShotLayer CanvasController::makeShotLayers(const Shot &shot)
+{
+    auto *clip = new ShotClipItem(shot.rect, shotsLayer);
+    // The cache's copy when it has one, else the shot's own picture, shared and never copied.
+    QImage picture;
+    bool smooth = false;
+    Shown which = Shown::own;
+    if (const auto found = display->lookup(shot.id)) {
+        picture = found->image;
+        which = found->full ? Shown::full : Shown::standIn;
+        smooth = !found->full;
+    } else {
+        picture = images.value(shot.id).image;
+    }
+    auto *image = new ShotPictureItem(QImage(), shot.frame(), clip);
+    image->setImage(picture, smooth);
+    shown.insert(shot.id, which);
+    return {clip, image};
+}
+
+void CanvasController::onDisplayImageReady(const QUuid &shot)
+{
+    if (shown.value(shot, Shown::own) != Shown::standIn)
+        return;
+    const auto full = display->fullCopy(shot);
+    const auto layer = shotLayers.constFind(shot);
+    if (!full || layer == shotLayers.constEnd())
+        return;
+    static_cast<ShotPictureItem *>(layer->image)->setImage(*full, false);
+    shown.insert(shot, Shown::full);
+}
+
+void CanvasController::markPictureStale()
+{
+    if (currentPage < 0 || currentPage >= pages.size())
+        return;
+    if (pictured && *pictured == markup)
+        return;
+    pictureStale = true;
+    if (thumbnailDue)
+        return;
+    const double base = dragIsNone() ? 0.1 : 0.2;
+    const double since = scheduler()->now() - picturedAt;
+    scheduleThumbnail(false, 0, std::max(base - since, 0.02));
+}
+
+// ---- chrome, hint, toolbar and hover ----
+
+void CanvasController::updateChrome()
+{
+    if (!chrome || !host)
+        return;
+    const auto toHost = [this](const QRectF &r) {
+        const QRectF inView(scrollView->viewPoint(r.topLeft()), scrollView->viewPoint(r.bottomRight()));
+        return inView.translated(QPointF(scrollView->viewport()->mapTo(host, QPoint())) - m_shake);
+    };
+    QPainterPath border;
+    for (const Shot &shot : std::as_const(markup.shots))
+        border.addRect(toHost(shot.rect).adjusted(-0.5, -0.5, 0.5, 0.5));
+    chrome->setCropBorder(border.isEmpty() ? std::nullopt : std::optional(border));
+}
+
+void CanvasController::updateHint()
+{
+    if (!hint)
+        return;
+    hint->adjustSize();
+    commands->refreshSendRow();
+}
+
+void CanvasController::updateToolbar() {}
+
+void CanvasController::updateHover()
+{
+    if (scrollView)
+        scrollView->viewport()->setCursor(cursorFor(isPanning || spaceHeld ? CursorKind::openHand : cursor));
+}
+
+// ---- the overlay's calls ----
+
+void CanvasController::reveal()
+{
+    updateHint();
+    fadeIn(toolbar);
+    fadeIn(hint);
+    fadeIn(commands);
+    focusDocument();
+    updateHover();
+}
+
+void CanvasController::openNoteForNewShot() {}
+
+void CanvasController::setEditingPlaceholder(const QString &text)
+{
+    if (editing)
+        editing->setPlaceholder(text);
+}
+
+void CanvasController::addPictures(const QList<Importer::Picture> &, bool) {}
+
+void CanvasController::visibleAreaChanged(const QRectF &, const QRectF &) {}
+
+// ---- the session's calls ----
+
+void CanvasController::endEditing() {}
+
+void CanvasController::focusDocument()
+{
+    if (scrollView)
+        scrollView->setFocus(Qt::OtherFocusReason);
+}
+
+void CanvasController::saveCurrentPage()
+{
+    if (currentPage < 0 || currentPage >= pages.size())
+        return;
+    endEditing();
+    if (thumbnailWork)
+        scheduler()->cancel(thumbnailWork);
+    thumbnailWork = 0;
+    thumbnailDue.reset();
+    Page &page = pages[currentPage];
+    page.markup = markup;
+    page.images = images;
+    page.history = history;
+    page.stamps = stamps;
+    page.view = PageView{scrollView->magnification(), scrollView->origin()};
+    page.viewArea = visibleArea();
+    if (pictureStale || !page.picture)
+        makePagePicture();
+}
+
+bool CanvasController::markCurrentPageDone()
+{
+    if (currentPage >= 0 && currentPage < pages.size())
+        pages[currentPage].done = true;
+    if (pages.size() >= 2)
+        refreshRail(true);
+    return pages.size() >= 2;
+}
+
+void CanvasController::addShotPage(const QImage &, double, const QRectF &) {}
