@@ -3,6 +3,8 @@
 #include "canvas/CanvasController.h"
 #include "canvas/CanvasScrollView.h"
 #include "canvas/TextItemView.h"
+#include "capture/EdgeResizer.h"
+#include "capture/OverlayWindow.h"
 #include "platform/PointerButtons.h"
 
 #include <QCursor>
@@ -72,6 +74,9 @@ DocumentView::Target DocumentView::pointerTarget(QWidget *view, QPoint windowPoi
 {
     QWidget *window = view ? view->window() : nullptr;
     if (!window)
+        return {};
+    // On a resize zone of the canvas window the window's edge handling owns the pointer.
+    if (auto *w = qobject_cast<OverlayWindow *>(window); w && w->edges && EdgeResizer::edgeAt(w, windowPoint))
         return {};
     QWidget *hit = window->childAt(windowPoint);
     CanvasScrollView *scroll = scrollViewOf(this);
