@@ -221,12 +221,7 @@ bool OverlayView::acceptsDrop(const QDropEvent *event) const
 
 void OverlayView::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!acceptsDrop(event)) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
+    dragMoveEvent(event);
 }
 
 void OverlayView::dragMoveEvent(QDragMoveEvent *event)
@@ -238,6 +233,7 @@ void OverlayView::dragMoveEvent(QDragMoveEvent *event)
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }
+
 
 void OverlayView::dropEvent(QDropEvent *event)
 {
