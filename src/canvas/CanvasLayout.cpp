@@ -10,6 +10,7 @@
 #include "canvas/CommandSidebar.h"
 #include "canvas/DisplayImages.h"
 #include "document/RailGrid.h"
+#include "platform/DisplayProfile.h"
 #include "platform/Preferences.h"
 #include "platform/ReduceMotion.h"
 
@@ -233,11 +234,7 @@ void CanvasController::makePagePicture()
 
 QColorSpace CanvasController::displaySpace() const
 {
-    const QWindow *window = scrollView && scrollView->window() ? scrollView->window()->windowHandle() : nullptr;
-    const QScreen *screen = window && window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    Q_UNUSED(screen);
-    // Screens are taken as sRGB; the display's own profile is read by the display-image cache.
-    return QColorSpace(QColorSpace::SRgb);
+    return DisplayProfile::colorSpace();
 }
 
 void CanvasController::warmDisplayImages()
