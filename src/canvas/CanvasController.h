@@ -308,6 +308,36 @@ public:
     QPointF edgePanStep(double dx, double dy);
     bool dragIsNone() const { return drag.kind == DragKind::none; }
     void spokenPointed();
+    // ---- Keys and commands ----
+    void deleteSelection();
+    // Moves the selected items (or the selected shot) by the key's step: 1 point, 10 with Shift.
+    void nudge(int keyCode, bool shift);
+    void stepSize(int delta);
+    // Applies a change of colour, size or font to the text being edited or to the selection.
+    void restyle(const std::function<void(Item &)> &change);
+    void flipArrow();
+    void duplicateSelection();
+    void selectAll();
+    bool hasItem(const QUuid &id) const;
+    // The one selected item, when exactly one is selected.
+    std::optional<Item> singleSelectedItem() const;
+    // The rail's neighbouring row (left, right, up, down); true when it moved.
+    bool railStep(int keyCode);
+
+    // ---- Undo, redo and zoom ----
+    void recordUndo(const Markup &before);
+    void undo();
+    void redo();
+    void undoRemoval();
+    void zoomToFit();
+    void zoomToActualSize();
+    void zoomBy(double factor);
+    // The bounds of an item as drawn on the canvas (null when it has none).
+    QRectF itemBounds(const Item &item) const;
+    // A key that could not act; the self-check and the tests count them.
+    void beep();
+    int beepsForTest = 0;
+
     // Escape's last step: the canvas closes (an added shot's overlays hide and its parent's
     // canvas comes forward; any other session ends, giving the front back).
     void closeCanvas();

@@ -4,8 +4,7 @@
 
 #include "canvas/CanvasScrollView.h"
 #include "canvas/Talk.h"
-#include "capture/CaptureSession.h"
-#include "platform/KeyTable.h"
+#include "capture/OverlayView.h"
 
 #include <QKeyEvent>
 
@@ -44,54 +43,11 @@ void CanvasController::spokenPointed()
         t->placeBadge();
 }
 
-bool CanvasController::keyDown(QKeyEvent *event)
-{
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    if (mods.testFlag(Qt::ControlModifier))
-        return keyEquivalent(event);
-    const auto code = KeyTable::fromQtKey(event->key(), mods);
-    if (code == KeyCode::Escape) {
-        if (armed) {
-            armed.reset();
-        } else if (!selection.isEmpty() || selectedShot) {
-            selection.clear();
-            selectedShot.reset();
-        } else {
-            closeCanvas();
-            return true;
-        }
-        refresh(false);
-        return true;
-    }
-    return false;
-}
-
-bool CanvasController::keyEquivalent(QKeyEvent *event)
-{
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    if (!mods.testFlag(Qt::ControlModifier) || mods.testFlag(Qt::MetaModifier))
-        return false;
-    // Ctrl+W closes the canvas as Escape does.
-    if (event->key() == Qt::Key_W && !mods.testFlag(Qt::ShiftModifier) && !mods.testFlag(Qt::AltModifier)) {
-        closeCanvas();
-        return true;
-    }
-    return false;
-}
-
+// The same close as the window's own: through the view that hosts the canvas.
 void CanvasController::closeCanvas()
 {
-    QPointer<CaptureSession> s = session;
-    if (!s)
-        return;
-    if (s->mode() == OverlayViewHost::Mode::AddShot) {
-        QPointer<CaptureSession> parent = s->parentSession();
-        s->hideOverlays();
-        if (parent)
-            parent->bringForward();
-        return;
-    }
-    s->end(true);
+    if (auto *view = qobject_cast<OverlayView *>(host.data()))
+        view->canvasClosedByUser();
 }
 
 std::optional<QCursor> CanvasController::cursorOver(QWidget *hit) const

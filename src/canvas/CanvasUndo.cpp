@@ -1,0 +1,145 @@
+// Undo and redo across the page's document steps and the canvas's page removals, and the zoom
+// commands.
+#include "canvas/CanvasController.h"
+
+#include "canvas/CanvasScrollView.h"
+#include "canvas/ShapeLayers.h"
+#include "canvas/TextItemView.h"
+#include "document/Trim.h"
+
+#include <QGraphicsTextItem>
+
+#include <algorithm>
+
+namespace {
+constexpr double fitSide = 60;
+constexpr double fitBottom = 150;
+constexpr double thumbnailAfterEdit = 0.4;
+} // namespace
+
+void CanvasController::recordUndo(const Markup &before)
+{
+    const qsizetype steps = history.past.size();
+    history.record(before, markup);
+    if (history.past.size() > steps) {
+        ++clock;
+        stamps.append(clock);
+        restored.reset();
+    }
+    updateToolbar();
+    scheduleThumbnail(true, 0, thumbnailAfterEdit);
+}
+
+void CanvasController::undo()
+{
+    endEditing();
+    if (!removed.isEmpty()) {
+        const int c = removed.last().clock;
+        if ((stamps.isEmpty() && c > 0) || (!stamps.isEmpty() && stamps.last() < c)) {
+            undoRemoval();
+            return;
+        }
+    }
+    const std::optional<Markup> previous = history.undo(markup);
+    if (!previous)
+        return;
+    if (!stamps.isEmpty())
+        stamps.removeLast();
+    restored.reset();
+    markup = *previous;
+    for (auto it = selection.begin(); it != selection.end();)
+        it = hasItem(*it) ? std::next(it) : selection.erase(it);
+    refresh(false);
+    scheduleThumbnail(true, 0, thumbnailAfterEdit);
+}
+
+void CanvasController::redo()
+{
+    endEditing();
+    if (restored && restored->clock == clock)
+        return; // making a removal again is the rail's (pages are removed only from it)
+    const std::optional<Markup> next = history.redo(markup);
+    if (!next)
+        return;
+    ++clock;
+    stamps.append(clock);
+    markup = *next;
+    for (auto it = selection.begin(); it != selection.end();)
+        it = hasItem(*it) ? std::next(it) : selection.erase(it);
+    refresh(false);
+    scheduleThumbnail(true, 0, thumbnailAfterEdit);
+}
+
+void CanvasController::undoRemoval()
+{
+    if (removed.isEmpty())
+        return;
+    const Removal removal = removed.takeLast();
+    saveCurrentPage();
+    QList<QUuid> firstShots;
+    for (const Removal::RemovedPage &r : removal.pages) {
+        const int at = std::min<int>(r.index, int(pages.size()));
+        pages.insert(at, r.page);
+        if (currentPage >= at)
+            ++currentPage;
+        if (!r.page.markup.shots.isEmpty())
+            firstShots << r.page.markup.shots.first().id;
+    }
+    refreshRail(false);
+    restored = Restored{firstShots, removal.recents, clock};
+    railFocused = true;
+    updateToolbar();
+}
+
+// ---- zoom ----
+
+QRectF CanvasController::itemBounds(const Item &item) const
+{
+    if (const auto shape = shapes.find(item.id); shape != shapes.end())
+        return shape->second->drawnBounds;
+    if (TextItemView *text = texts.value(item.id))
+        return text->sceneBoundingRect();
+    if (item.kind == ItemKind::arrow)
+        return QRectF(item.tail, item.head).normalized();
+    if (item.kind == ItemKind::text)
+        return {};
+    return item.rect;
+}
+
+void CanvasController::zoomToFit()
+{
+    if (!host)
+        return;
+    QList<QRectF> rects;
+    for (const Item &item : markup.items) {
+        const QRectF r = itemBounds(item);
+        if (!r.isNull())
+            rects << r;
+    }
+    const QRectF content = Trim::contentBounds(rects, markup.shotsBounds(), 0);
+    if (!(content.width() > 0) || !(content.height() > 0))
+        return;
+    const QRectF v = visibleArea();
+    const QRectF fit(v.left() + fitSide, fitSide, v.width() - 2 * fitSide, v.height() - fitSide - fitBottom);
+    const double s = std::min({fit.height() / content.height(), fit.width() / content.width(),
+                               CanvasScrollView::maxMagnification});
+    QRectF target(0, 0, content.width() * s, content.height() * s);
+    target.moveCenter(fit.center());
+    scrollView->showDocumentRect(content, target.translated(-QPointF(scrollView->pos())));
+}
+
+void CanvasController::zoomToActualSize()
+{
+    if (!host || markup.shots.isEmpty())
+        return;
+    const QPointF centre = scrollView->viewPoint(markup.shotsBounds().center());
+    scrollView->zoom(1, centre);
+}
+
+void CanvasController::zoomBy(double factor)
+{
+    if (!host)
+        return;
+    const QPointF centre = visibleArea().center() - QPointF(scrollView->pos());
+    scrollView->zoom(scrollView->magnification() * factor, centre);
+}
