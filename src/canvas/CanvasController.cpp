@@ -3,6 +3,7 @@
 #include "canvas/CanvasController.h"
 
 #include "app/PreferenceReaders.h"
+#include "app/Toast.h"
 #include "canvas/CanvasChrome.h"
 #include "canvas/CanvasScrollView.h"
 #include "canvas/CommandSidebar.h"
@@ -16,10 +17,12 @@
 #include "capture/OverlayWindow.h"
 #include "history/Recents.h"
 #include "platform/Preferences.h"
+#include "rail/RailEdge.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <QThreadPool>
 #include <QTimer>
@@ -78,11 +81,11 @@ CanvasController::CanvasController(const ShotImages &images_, const Markup &mark
     // 1: the toolbar, the hint line, the rail and its edge, the command sidebar.
     toolbar = new Toolbar;
     hint = new QLabel;
-    rail = new QWidget;
+    rail = new PageRail;
     rail->setGeometry(0, 0, int(oneColumnRail), 400);
     rail->hide();
     commands = new CommandSidebar(QRect(0, 0, int(sidebarWidth), 400));
-    railEdge = new QWidget;
+    railEdge = new RailEdge;
     railEdge->hide();
     // 2–3: the rail's size from the preferences.
     railAsked = Prefs::railWidth();
@@ -130,8 +133,8 @@ CanvasController::CanvasController(const ShotImages &images_, const Markup &mark
     hintPalette.setColor(QPalette::WindowText, QColor(60, 60, 67, 153));
     hint->setPalette(hintPalette);
     hint->setAttribute(Qt::WA_TransparentForMouseEvents);
-    for (QWidget *w : {static_cast<QWidget *>(hint), static_cast<QWidget *>(toolbar), rail, railEdge,
-                       static_cast<QWidget *>(commands)}) {
+    for (QWidget *w : {static_cast<QWidget *>(hint), static_cast<QWidget *>(toolbar), static_cast<QWidget *>(rail),
+                       static_cast<QWidget *>(railEdge), static_cast<QWidget *>(commands)}) {
         const bool visible = w != rail && w != railEdge;
         w->setParent(host_);
         w->setVisible(visible && host_);
@@ -155,12 +158,47 @@ CanvasController::CanvasController(const ShotImages &images_, const Markup &mark
             self->endEditing();
     };
 
+    // 13: the rail's size: columns, the edge grip, pinching.
+    rail->onColumns = [self](int n) {
+        if (self)
+            self->setRailColumns(n);
+    };
+    railEdge->onWidth = [self](double width, bool done) {
+        if (self)
+            self->setRailWidth(width, done);
+    };
+    rail->onPinch = [self](bool ended, double factor) {
+        if (self)
+            self->scaleRailThumbnails(factor, ended);
+    };
+    railEdge->onMenu = [self]() -> QMenu * {
+        auto *menu = new QMenu;
+        if (self)
+            self->rail->addColumnItems(menu);
+        return menu;
+    };
+
     // 14: the first page.
     Page first;
     first.markup = markup;
     first.images = images;
     first.created = QDateTime::currentDateTime();
     pages = {first};
+
+    // 15: picking in the rail, and files dropped from it.
+    rail->onPick = [self] {
+        if (!self)
+            return;
+        self->endEditing();
+        self->selection.clear();
+        self->selectedShot.reset();
+        self->refresh(false);
+        self->focusDocument();
+        self->railFocused = true;
+    };
+    rail->onDropped = [](int files) {
+        toast(files == 1 ? QStringLiteral("Dropped") : QStringLiteral("%1 shots dropped").arg(files), 0.9);
+    };
 
     // 18: the hint line.
     updateHint();

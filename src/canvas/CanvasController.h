@@ -15,6 +15,7 @@
 #include "document/Shot.h"
 #include "history/SavedPage.h"
 #include "platform/Scheduler.h"
+#include "rail/PageRail.h"
 
 #include <QColorSpace>
 #include <QDateTime>
@@ -47,6 +48,7 @@ class QLabel;
 class QTimer;
 class QVariantAnimation;
 class QWidget;
+class RailEdge;
 class ShapeLayers;
 class Talk;
 class TextItemView;
@@ -197,9 +199,9 @@ public:
     QSet<QString> forgotten;                                // 16
     QList<Page> pages;                                      // 17
     int currentPage = 0;                                    // 18
-    QWidget *rail = nullptr;                                // 19
+    PageRail *rail = nullptr;                               // 19
     CommandSidebar *commands = nullptr;                     // 20
-    QWidget *railEdge = nullptr;                            // 21
+    RailEdge *railEdge = nullptr;                           // 21
     double railAsked = 0;                                   // 22
     double railThumb = 0;                                   // 23
     QTimer *railGlide = nullptr;                            // 24
@@ -208,7 +210,7 @@ public:
     bool pictureStale = false;                              // 27
     std::optional<Markup> pictured;                         // 28
     double picturedAt = -1e300;                             // 29 scheduler seconds
-    QStringList recentShown;                                // 30 history ids
+    QList<PageRail::Recent> recentShown;                    // 30
     std::unique_ptr<DisplayImages> display;                 // 31
     QHash<QUuid, Shown> shown;                              // 32
     QTimer *agoTimer = nullptr;                             // 33
@@ -273,6 +275,10 @@ public:
     void scaleRailThumbnails(double factor, bool save);
     void resetRailSize();
     void refreshRail(bool pagesOnly);
+    // The earlier captures the rail shows: the history's entries that are not pages of this
+    // canvas and were not removed from its rail, newest first; their pictures load off the main
+    // thread and come in as they are read.
+    QList<PageRail::Recent> recentsToShow();
     void scheduleThumbnail(bool markStale, int tries, double delay);
     void runThumbnail(int tries);
     bool samplersReady() const;

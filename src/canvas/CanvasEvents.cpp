@@ -5,6 +5,7 @@
 #include "canvas/CanvasScrollView.h"
 #include "canvas/Talk.h"
 #include "capture/OverlayView.h"
+#include "rail/RailEdge.h"
 
 #include <QKeyEvent>
 
@@ -56,7 +57,15 @@ std::optional<QCursor> CanvasController::cursorOver(QWidget *hit) const
         return std::nullopt;
     if (hit == scrollView || hit == scrollView->viewport())
         return cursorFor(isPanning ? CursorKind::openHand : cursor);
-    if (hit == railEdge)
-        return cursorFor(CursorKind::columnResize);
+    if (hit == railEdge) {
+        switch (railEdge->arrows()) {
+        case RailEdge::Arrows::both:
+            return cursorFor(CursorKind::columnResize);
+        case RailEdge::Arrows::left:
+            return cursorFor(CursorKind::columnResizeLeft);
+        case RailEdge::Arrows::right:
+            return cursorFor(CursorKind::columnResizeRight);
+        }
+    }
     return std::nullopt;
 }

@@ -50,8 +50,10 @@ bool CanvasController::keyDown(QKeyEvent *event)
     const bool railPicks = shiftOnly && !editing && railShown && (upDown || (sideways && railColumns >= 2))
                            && selection.isEmpty() && !selectedShot && (railFocused || !lastCropHandle);
     const bool keepsRail = code == KeyCode::Delete || code == KeyCode::ForwardDelete || code == KeyCode::Escape || upDown;
-    if (!keepsRail && !railSides && !railPicks)
+    if (!keepsRail && !railSides && !railPicks) {
         railFocused = false;
+        rail->clearPicks();
+    }
 
     if (code == KeyCode::Escape) {
         if (armed) {
@@ -59,6 +61,8 @@ bool CanvasController::keyDown(QKeyEvent *event)
         } else if (!selection.isEmpty() || selectedShot) {
             selection.clear();
             selectedShot.reset();
+        } else if (!rail->picked().isEmpty()) {
+            rail->clearPicks();
         } else {
             closeCanvas();
             return true;
@@ -84,7 +88,14 @@ bool CanvasController::keyDown(QKeyEvent *event)
         return true;
     }
     if (railPicks) {
-        beep();
+        const RailGrid::Move move = code == KeyCode::Left    ? RailGrid::Move::left
+                                    : code == KeyCode::Right ? RailGrid::Move::right
+                                    : code == KeyCode::Up    ? RailGrid::Move::up
+                                                             : RailGrid::Move::down;
+        if (rail->moveLead(move))
+            railFocused = true;
+        else
+            beep();
         return true;
     }
     if (isArrowKey(code)) {

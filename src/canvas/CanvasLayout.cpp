@@ -10,6 +10,7 @@
 #include "canvas/CommandSidebar.h"
 #include "canvas/DisplayImages.h"
 #include "document/RailGrid.h"
+#include "rail/RailEdge.h"
 #include "platform/DisplayProfile.h"
 #include "platform/Preferences.h"
 #include "platform/ReduceMotion.h"
@@ -82,7 +83,15 @@ void CanvasController::layout()
     commands->setGeometry(QRect(int(w - sidebarWidth), 0, int(sidebarWidth), int(h)));
     commands->setHidden(!sidebarShown());
     rail->setGeometry(QRect(0, 0, int(shape.width), int(h)));
-    railEdge->setGeometry(QRect(int(rail->geometry().right() + 1 - edgeGripInset), 0, int(edgeGripWidth), int(h)));
+    rail->widest = widest;
+    if (!(rail->shape == shape)) {
+        const bool columnsChanged = rail->shape.columns != shape.columns;
+        rail->shape = shape;
+        rail->layoutThumbs(columnsChanged, true);
+    }
+    railEdge->setGeometry(QRect(int(shape.width - edgeGripInset), 0, int(edgeGripWidth), int(h)));
+    railEdge->setRailWidth(shape.width);
+    railEdge->setLimits(shape.width > narrowestRail + 0.5, shape.width < widest - 0.5);
     railEdge->setHidden(rail->isHidden() || widest <= narrowestRail + 0.5);
     const QRectF toolbarFrame(roundHalfAway(area.center().x() - toolbar->width() / 2.0),
                               h - toolbar->height() - toolbarBottom, toolbar->width(), toolbar->height());
@@ -97,7 +106,8 @@ void CanvasController::setRailSize(double width, double thumbnail)
     const QRectF oldArea = visibleArea();
     railAsked = width;
     railThumb = thumbnail;
-    if (RailGrid::columns(railAsked, railThumb, railRoom()) == before)
+    const RailGrid::Shape after = RailGrid::columns(railAsked, railThumb, railRoom());
+    if (after == before && rail->shape == after)
         return;
     layout();
     visibleAreaChanged(oldArea, visibleArea());
@@ -183,9 +193,21 @@ void CanvasController::refreshRail(bool pagesOnly)
 {
     const bool wasHidden = rail->isHidden();
     if (!pagesOnly)
-        recentShown.clear();
+        recentShown = recentsToShow();
     const bool hidden = pages.size() <= 1 && recentShown.isEmpty();
     rail->setHidden(hidden);
+    QList<QImage> pictures;
+    QList<PageRail::Key> keys;
+    QSet<int> done;
+    for (int i = 0; i < pages.size(); ++i) {
+        const Page &page = pages[i];
+        const Markup &m = i == currentPage ? markup : page.markup;
+        keys << (m.shots.isEmpty() ? QString::number(i) : m.shots.first().id.toString(QUuid::WithoutBraces));
+        pictures << page.picture.value_or(QImage());
+        if (page.done)
+            done.insert(i);
+    }
+    rail->reload(pictures, keys, currentPage, recentShown, done);
     if (hidden != wasHidden) {
         layout();
         if (!pagesOnly)
