@@ -366,7 +366,28 @@ public:
     // The talk controller, made on first use (none when talking is not in this build).
     Talk *talkController();
 
+    // ---- Shot and mark layers ----
+
+    // ---- Pointer gestures, hit tests and chrome ----
+
+    // ---- Text editing ----
+
+    // ---- Toolbar, hint line and drag-out ----
+
+    // ---- Pages, pasted pictures and the rail feed ----
+
+    // ---- Spoken words ----
+
+
 private:
+    // (private helpers of each concern go below its own heading)
+    // -- shot and mark layers --
+    // -- pointer gestures --
+    // -- text editing --
+    // -- toolbar and hint --
+    // -- pages --
+    // -- spoken words --
+
     void buildSamplers();
     void onDisplayImageReady(const QUuid &shot);
     void writeRailPreferences();
