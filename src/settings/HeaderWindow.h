@@ -22,6 +22,8 @@ public:
     QRect placement() const;
 
     std::function<void()> onClick;
+    // Where the last press was, in this window's coordinates.
+    QPoint pressPosition() const { return mapFromGlobal(m_pressGlobal); }
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

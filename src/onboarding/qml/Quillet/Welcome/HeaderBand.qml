@@ -1,0 +1,36 @@
+import QtQuick
+import QtQuick.Window
+
+// The room at the top of the window that the header covers. Where the desktop cannot show a
+// see-through header window, the header is drawn here instead, cut at the window's top edge,
+// and answers clicks like the header window does.
+Item {
+    id: band
+    required property QtObject welcome
+    clip: true
+
+    WelcomeHeader {
+        visible: band.welcome.headerInside
+        welcome: band.welcome
+        x: (band.width - width) / 2
+        y: -111
+    }
+    MouseArea {
+        enabled: band.welcome.headerInside
+        anchors.fill: parent
+        property point pressedAt
+        property bool dragged: false
+        onPressed: mouse => { pressedAt = Qt.point(mouse.x, mouse.y); dragged = false }
+        onPositionChanged: mouse => {
+            if (!dragged && Math.abs(mouse.x - pressedAt.x) + Math.abs(mouse.y - pressedAt.y) >= 3) {
+                dragged = true
+                if (band.Window.window)
+                    band.Window.window.startSystemMove()
+            }
+        }
+        onClicked: mouse => {
+            if (!dragged)
+                band.welcome.headerClick(mouse.x - (band.width - 460) / 2, mouse.y + 111)
+        }
+    }
+}
