@@ -31,6 +31,7 @@
 #include "platform/Preferences.h"
 #include "platform/ScreenSource.h"
 #include "reports/Reports.h"
+#include "reports/UsageStatistics.h"
 #include "settings/SettingsWindowController.h"
 #include "settings/ShortcutRecorder.h"
 
@@ -119,6 +120,14 @@ bool AppDelegate::runSelfCheck()
     using Check = LaunchOptions::SelfCheck;
     if (m_options.selfCheck == Check::reportSendTest) {
         Reports::sendTest();
+        return true;
+    }
+    if (m_options.selfCheck == Check::reportCheck) {
+        QCoreApplication::exit(Reports::selfCheck(m_options.selfCheckValue));
+        return true;
+    }
+    if (m_options.selfCheck == Check::statsSendTest) {
+        Stats::sendTest(m_options.selfCheckValue, [](int code) { QCoreApplication::exit(code); });
         return true;
     }
     // The other self-checks are not in this build: say so and go on with the normal start.
@@ -260,7 +269,7 @@ void AppDelegate::applicationDidFinishLaunching()
     // 20: the rest of a normal start.
     if (m_demo)
         return;
-    notInThisBuild(QStringLiteral("usage statistics"));
+    Stats::startSchedule();
     if (screenCaptureAllowed())
         m_freezer->refresh();
     if (m_options.welcome) {
@@ -363,5 +372,6 @@ void AppDelegate::cleanUpForQuit()
     if (CaptureSession *session = CaptureSession::currentSession())
         session->autosave(true);
     Recents::queue().sync([] {});
+    Reports::keepUnanswered();
     Reports::noteCleanQuit();
 }

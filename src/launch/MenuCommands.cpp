@@ -15,6 +15,7 @@
 #include "capture/CaptureSession.h"
 #include "history/Recents.h"
 #include "platform/Paths.h"
+#include "reports/Reports.h"
 #include "platform/PlatformText.h"
 #include "platform/Preferences.h"
 #include "settings/SettingsWindowController.h"
@@ -86,6 +87,7 @@ MenuActions AppDelegate::menuActions()
             self->openSettings(SettingsSections::fromRawValue(raw));
     };
     a.restart = call(&AppDelegate::restart);
+    a.reportProblem = [] { Reports::reportProblem(); };
     a.statusMenuOpen = [self](bool open) {
         if (self)
             self->m_menuIsOpen = open;

@@ -2,6 +2,9 @@
 
 #include "app/HotKeyCenter.h"
 #include "app/Updates.h"
+#include "reports/Reports.h"
+#include "reports/UsageStatistics.h"
+#include "settings/PanePreferences.h"
 #include "settings/SettingsWindowController.h"
 
 #include <QDesktopServices>
@@ -12,6 +15,7 @@ SettingsWindowController *AppDelegate::settingsWindow()
 {
     if (m_settings)
         return m_settings;
+    SettingsWindowController::reportProblemHook = [] { Reports::reportProblem(); };
     m_settings = new SettingsWindowController(*m_hotKeys, Scheduler::system(), this);
     QPointer<AppDelegate> self(this);
     m_settings->openOnboarding = [self] {
@@ -30,6 +34,8 @@ SettingsWindowController *AppDelegate::settingsWindow()
         if (self)
             self->setDockHidden(hidden);
     };
+    // Turning sharing on sends the count at once when one is due.
+    PanePreferences::sendStatsIfDue = [] { Stats::sendIfDue(); };
     m_settings->refresh();
     return m_settings;
 }

@@ -34,12 +34,6 @@ QSet<QString> &inFlight()
     return ids;
 }
 
-QNetworkAccessManager &network()
-{
-    static QNetworkAccessManager *manager = new QNetworkAccessManager();
-    return *manager;
-}
-
 QString outboxPath(const QString &id)
 {
     return outboxFolder() + QLatin1Char('/') + id + QStringLiteral(".json");
@@ -61,6 +55,12 @@ bool isReportFile(const QFileInfo &entry, QByteArray *body)
     return report && report->id == entry.completeBaseName();
 }
 } // namespace
+
+QNetworkAccessManager &network()
+{
+    static QNetworkAccessManager *manager = new QNetworkAccessManager();
+    return *manager;
+}
 
 QUrl endpoint()
 {

@@ -27,7 +27,6 @@ std::function<bool()> screenRecordingAllowed = [] {
     return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) && QGuiApplication::primaryScreen();
 };
 std::function<bool()> accessibilityAllowed = [] { return true; };
-std::function<void(const QList<Report> &)> showCrashWindowHook;
 
 namespace {
 Scheduler &clock()
@@ -170,7 +169,7 @@ void checkPending(const QList<double> &checkTimes, double delay)
         } else {
             // Offered again at the next check, once there is a window to ask in.
             keepPending(crashes);
-            activityLog(QStringLiteral("reports: the report window is not in this build; %1 crash report(s) wait").arg(crashes.size()));
+            activityLog(QStringLiteral("reports: no window to ask in; %1 crash report(s) wait").arg(crashes.size()));
         }
         return;
     }

@@ -3,6 +3,7 @@
 #include "document/Report.h"
 #include "document/RunRecord.h"
 #include "platform/SystemProbe.h"
+#include "reports/ReportWindowController.h"
 
 #include <QDateTime>
 #include <QList>
@@ -15,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+class QNetworkAccessManager;
 class Scheduler;
 class Updates;
 
@@ -90,8 +92,8 @@ QString installID();
 // Lets the report check see the permissions (defaults: a reachable display; allowed).
 extern std::function<bool()> screenRecordingAllowed;
 extern std::function<bool()> accessibilityAllowed;
-// Shows the report window in crash mode with these reports; unset, they wait in "pending"
-// for a later check.
+// Shows the report window in crash mode with these reports (tests put their own here); unset,
+// they wait in "pending" for a later check.
 extern std::function<void(const QList<Report> &)> showCrashWindowHook;
 // A report of this kind with the facts, the collected exceptions and diagnostics, the log and
 // the state of the application now.
@@ -110,6 +112,8 @@ void keepPending(const QList<Report> &reports);
 QList<Report> takePending();
 
 // --- Sending (outbox and upload)
+// The one network access manager of reports and statistics (main thread).
+QNetworkAccessManager &network();
 // The report endpoint: "QLReportURL" when it is an https URL; empty otherwise, and then no
 // report leaves the machine (they wait in the outbox).
 QUrl endpoint();
@@ -127,12 +131,29 @@ extern int uploadTimeoutMs;
 // send removes exactly these.
 void noteCollected(const QString &reportId, const QStringList &paths);
 
+// --- The report window
+// The window asking now, if any.
+extern QPointer<ReportWindowController> openWindow;
+// Asks about these reports in a new window. A crash window that comes while another is open
+// waits for it; a problem report while a crash window is open brings that one forward; a
+// problem report replaces an open problem report (a cancel for it).
+void showWindow(ReportWindowController::Mode mode, const QList<Report> &reports);
+// "Report a Problem…": one feedback report of this moment in a new window.
+void reportProblem();
+// At quit: crash reports nobody answered yet go to "pending" for the next check.
+void keepUnanswered();
+
 // --- The rescue alert
 // Asks with a modal warning alert; answers the index of the button chosen (-1: none).
 // Tests put scripted answers here.
 extern std::function<int(const QString &text, const QString &informative, const QStringList &buttons)> askAlert;
 // The keys "Reset Settings" keeps: the report identity and choices, and the statistics consent.
 const QStringList &keptByReset();
+
+// "--report-check": builds a crash report in folder/reports-state and checks it and both window
+// modes line by line on standard output; writes report.json and pictures of the windows into
+// the folder. Answers the exit status: 0 when every check passed, else 1.
+int selfCheck(const QString &folder);
 
 // "--report-send-test": sends a feedback report, prints "sent <id>" or "NOT sent <id>" and
 // ends the event loop with 0 or 1 (an unsent report stays in the outbox).

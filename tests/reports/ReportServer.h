@@ -20,6 +20,7 @@ public:
     };
 
     int status = 204;             // 0: never answers
+    QByteArray failing;           // a request whose path contains this gets 500
     QList<Request> requests;
 
     ReportServer()
@@ -85,8 +86,9 @@ private:
             requests << r;
             if (status == 0)
                 return;
-            QByteArray answer = "HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Length: 0\r\nConnection: close\r\n";
-            if (status >= 300 && status < 400)
+            const int answered = !failing.isEmpty() && r.path.contains(failing) ? 500 : status;
+            QByteArray answer = "HTTP/1.1 " + QByteArray::number(answered) + " X\r\nContent-Length: 0\r\nConnection: close\r\n";
+            if (answered >= 300 && answered < 400)
                 answer += "Location: " + url(QStringLiteral("/elsewhere")).toLatin1() + "\r\n";
             socket->write(answer + "\r\n");
             socket->disconnectFromHost();
