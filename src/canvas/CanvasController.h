@@ -6,6 +6,7 @@
 #include "capture/OverlayCanvas.h"
 #include "capture/SessionCanvas.h"
 #include "capture/ShotImage.h"
+#include "document/CanvasGeometry.h"
 #include "document/CropStop.h"
 #include "document/History.h"
 #include "document/Item.h"
@@ -367,6 +368,23 @@ public:
     Talk *talkController();
 
     // ---- Shot and mark layers ----
+    // Brings shapes, texts, plates and rendered in line with the document's items: unchanged
+    // items are skipped unless forced; redactions are pixelated from mosaicImages.
+    void updateItemLayers(bool force, const CanvasGeometry &geometry, const ShotImages &mosaicImages);
+    // Shows, moves, recolours or removes the plate behind one comment.
+    void updatePlate(const Item &item, TextItemView *view, const CanvasGeometry &geometry);
+    ShapeLayers *makeShapeLayers(const Item &item);
+    // What lies under each point of the document: the shots' pictures over a white canvas.
+    CanvasGeometry canvasGeometry() const;
+    // The rectangle an item covers on the canvas (a comment's plate, a text's rect, a mark's drawn
+    // bounds), or the null rectangle while it has no drawing.
+    QRectF itemFrame(const Item &item) const;
+    // The working pictures with each shot's full display copy put in where one is ready.
+    ShotImages redactionImages() const;
+    // The laid-out text of a text view, in document coordinates.
+    static QRectF textRectOf(const TextItemView *view);
+    // Counts item drawings (marks, texts, plates) since construction; tests read it.
+    int itemDrawsForTest = 0;
 
     // ---- Pointer gestures, hit tests and chrome ----
 
@@ -382,6 +400,8 @@ public:
 private:
     // (private helpers of each concern go below its own heading)
     // -- shot and mark layers --
+    // Drops the drawings of items that left the document.
+    void removeStaleItems();
     // -- pointer gestures --
     // -- text editing --
     // -- toolbar and hint --

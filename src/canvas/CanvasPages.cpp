@@ -1,5 +1,4 @@
-// The canvas's refresh of its shots, its chrome, the reveal, and what the capture session and the
-// overlay ask of its pages.
+// The canvas's chrome, the reveal, and what the capture session and the overlay ask of its pages.
 #include "canvas/CanvasController.h"
 
 #include "canvas/CanvasChrome.h"
@@ -7,7 +6,6 @@
 #include "canvas/CommandSidebar.h"
 #include "canvas/DisplayImages.h"
 #include "canvas/DocumentView.h"
-#include "canvas/ShotItems.h"
 #include "canvas/TextItemView.h"
 #include "capture/CaptureSession.h"
 
@@ -36,89 +34,6 @@ void fadeIn(QWidget *w)
     fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 } // namespace
-
-// ---- refresh ----
-
-void CanvasController::refresh(bool force)
-{
-    Q_UNUSED(force);
-    if (markup.shots != renderedShots) {
-        updateShotLayers();
-        renderedShots = markup.shots;
-    }
-    // The selection keeps only items that still exist.
-    for (auto it = selection.begin(); it != selection.end();) {
-        if (markup.item(*it))
-            ++it;
-        else
-            it = selection.erase(it);
-    }
-    if (selectedShot && !markup.shot(*selectedShot))
-        selectedShot.reset();
-    updateChrome();
-    updateToolbar();
-    if (session)
-        session->scheduleAutosave();
-    markPictureStale();
-}
-
-void CanvasController::updateShotLayers()
-{
-    QSet<QUuid> present;
-    int z = 0;
-    for (const Shot &shot : std::as_const(markup.shots)) {
-        present.insert(shot.id);
-        auto found = shotLayers.find(shot.id);
-        if (found == shotLayers.end())
-            found = shotLayers.insert(shot.id, makeShotLayers(shot));
-        auto *clip = static_cast<ShotClipItem *>(found->clip);
-        clip->setRect(shot.rect);
-        clip->setZValue(z++);
-        static_cast<ShotPictureItem *>(found->image)->setFrame(shot.frame());
-    }
-    for (auto it = shotLayers.begin(); it != shotLayers.end();) {
-        if (present.contains(it.key())) {
-            ++it;
-            continue;
-        }
-        delete it->clip;
-        shown.remove(it.key());
-        it = shotLayers.erase(it);
-    }
-    docView->include(markup.shotsBounds());
-}
-
-CanvasController::ShotLayer CanvasController::makeShotLayers(const Shot &shot)
-{
-    auto *clip = new ShotClipItem(shot.rect, shotsLayer);
-    // The cache's copy when it has one, else the shot's own picture, shared and never copied.
-    QImage picture;
-    bool smooth = false;
-    Shown which = Shown::own;
-    if (const auto found = display->lookup(shot.id)) {
-        picture = found->image;
-        which = found->full ? Shown::full : Shown::standIn;
-        smooth = !found->full;
-    } else {
-        picture = images.value(shot.id).image;
-    }
-    auto *image = new ShotPictureItem(QImage(), shot.frame(), clip);
-    image->setImage(picture, smooth);
-    shown.insert(shot.id, which);
-    return {clip, image};
-}
-
-void CanvasController::onDisplayImageReady(const QUuid &shot)
-{
-    if (shown.value(shot, Shown::own) != Shown::standIn)
-        return;
-    const auto full = display->fullCopy(shot);
-    const auto layer = shotLayers.constFind(shot);
-    if (!full || layer == shotLayers.constEnd())
-        return;
-    static_cast<ShotPictureItem *>(layer->image)->setImage(*full, false);
-    shown.insert(shot, Shown::full);
-}
 
 void CanvasController::markPictureStale()
 {
