@@ -61,6 +61,89 @@ QImage ShotImage::pixelated(const QRectF &rect) const
                         count(area.height() / cell, area.height()));
 }
 
+namespace {
+// One cell's share of a row (or of the rows): the pixels [begin, end) lie wholly in it; the pixel
+// before begin gives it `before`/256 of itself, the pixel at end `after`/256.
+struct Span {
+    int begin = 0;
+    int end = 0;
+    quint32 before = 0;
+    quint32 after = 0;
+    quint64 weight = 0; // the cell's total weight in 1/256 pixels
+};
+
+std::vector<Span> spans(int pixels, int cells)
+{
+    const std::vector<Split> split = splits(pixels, cells);
+    std::vector<Span> out(static_cast<size_t>(cells));
+    for (Span &span : out)
+        span.begin = -1;
+    for (int i = 0; i < pixels; ++i) {
+        const Split sp = split[size_t(i)];
+        Span &cell = out[size_t(sp.cell)];
+        if (sp.first == whole) {
+            if (cell.begin < 0)
+                cell.begin = i;
+            cell.end = i + 1;
+        } else {
+            cell.after = sp.first;
+            out[size_t(sp.cell) + 1].before = whole - sp.first;
+        }
+        cell.weight += sp.first;
+        if (sp.first < whole)
+            out[size_t(sp.cell) + 1].weight += whole - sp.first;
+    }
+    // A cell with no whole pixel lies between its two shared ones.
+    for (int c = 0; c < cells; ++c) {
+        Span &cell = out[size_t(c)];
+        if (cell.begin < 0) {
+            int at = 0;
+            for (int i = 0; i < pixels; ++i) {
+                if (split[size_t(i)].cell == c - 1 && split[size_t(i)].first < whole) {
+                    at = i + 1;
+                    break;
+                }
+                if (split[size_t(i)].cell == c) {
+                    at = i;
+                    break;
+                }
+            }
+            cell.begin = cell.end = at;
+        }
+    }
+    return out;
+}
+
+// Adds weight × the pixel's four channels (B, G, R, A order) to sum.
+inline void addWeighted(quint64 *sum, QRgb p, quint32 weight)
+{
+    sum[0] += quint64(p & 0xff) * weight;
+    sum[1] += quint64((p >> 8) & 0xff) * weight;
+    sum[2] += quint64((p >> 16) & 0xff) * weight;
+    sum[3] += quint64(p >> 24) * weight;
+}
+
+// The channel sums of pixels [begin, end) of a row: two channels per 32-bit word, 16 bits each,
+// flushed before a lane can overflow (256 pixels of 255).
+inline void addRun(quint64 *sum, const QRgb *line, int begin, int end)
+{
+    constexpr int chunk = 256;
+    for (int from = begin; from < end; from += chunk) {
+        const int to = std::min(end, from + chunk);
+        quint32 rb = 0, ag = 0;
+        for (int x = from; x < to; ++x) {
+            const quint32 p = line[x];
+            rb += p & 0x00ff00ffu;
+            ag += (p >> 8) & 0x00ff00ffu;
+        }
+        sum[0] += quint64(rb & 0xffff) * whole;
+        sum[2] += quint64(rb >> 16) * whole;
+        sum[1] += quint64(ag & 0xffff) * whole;
+        sum[3] += quint64(ag >> 16) * whole;
+    }
+}
+} // namespace
+
 QImage ShotImage::cellAverages(const QImage &image, const QRect &area, int columns, int rows)
 {
     const QRect cut = area & image.rect();
@@ -72,43 +155,35 @@ QImage ShotImage::cellAverages(const QImage &image, const QRect &area, int colum
     if (source.format() != QImage::Format_ARGB32_Premultiplied && source.format() != QImage::Format_RGB32)
         source = source.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const bool opaque = source.format() == QImage::Format_RGB32;
-    const std::vector<Split> across = splits(cut.width(), columns);
+    const std::vector<Span> across = spans(cut.width(), columns);
     const std::vector<Split> down = splits(cut.height(), rows);
 
     // Each source row is summed into its cells (weights in 1/256), then rows into cell rows.
-    std::vector<quint64> rowSums(size_t(columns) * 4);
-    std::vector<quint64> sums(size_t(columns) * rows * 4, 0);
-    std::vector<quint64> colWeight(size_t(columns), 0), rowWeight(size_t(rows), 0);
-    for (int x = 0; x < cut.width(); ++x) {
-        colWeight[size_t(across[size_t(x)].cell)] += across[size_t(x)].first;
-        if (across[size_t(x)].first < whole)
-            colWeight[size_t(across[size_t(x)].cell) + 1] += whole - across[size_t(x)].first;
-    }
+    const size_t rowLength = size_t(columns) * 4;
+    std::vector<quint64> rowSums(rowLength);
+    std::vector<quint64> sums(rowLength * size_t(rows), 0);
+    std::vector<quint64> rowWeight(size_t(rows), 0);
     for (int y = 0; y < cut.height(); ++y) {
         std::fill(rowSums.begin(), rowSums.end(), 0);
         const auto *line = reinterpret_cast<const QRgb *>(source.constScanLine(cut.top() + y)) + cut.left();
-        for (int x = 0; x < cut.width(); ++x) {
-            const QRgb p = line[x];
-            const quint32 c[4] = {quint32(qBlue(p)), quint32(qGreen(p)), quint32(qRed(p)),
-                                  opaque ? 255u : quint32(qAlpha(p))};
-            const Split sp = across[size_t(x)];
-            quint64 *to = &rowSums[size_t(sp.cell) * 4];
-            for (int k = 0; k < 4; ++k)
-                to[k] += c[k] * sp.first;
-            if (sp.first < whole) {
-                for (int k = 0; k < 4; ++k)
-                    to[4 + k] += c[k] * (whole - sp.first);
-            }
+        for (int c = 0; c < columns; ++c) {
+            const Span &span = across[size_t(c)];
+            quint64 *to = &rowSums[size_t(c) * 4];
+            addRun(to, line, span.begin, span.end);
+            if (span.before)
+                addWeighted(to, line[span.begin - 1], span.before);
+            if (span.after)
+                addWeighted(to, line[span.end], span.after);
         }
         const Split sp = down[size_t(y)];
         rowWeight[size_t(sp.cell)] += sp.first;
-        quint64 *to = &sums[size_t(sp.cell) * columns * 4];
-        for (size_t i = 0; i < rowSums.size(); ++i)
+        quint64 *to = &sums[size_t(sp.cell) * rowLength];
+        for (size_t i = 0; i < rowLength; ++i)
             to[i] += rowSums[i] * sp.first;
         if (sp.first < whole) {
             rowWeight[size_t(sp.cell) + 1] += whole - sp.first;
-            quint64 *next = to + size_t(columns) * 4;
-            for (size_t i = 0; i < rowSums.size(); ++i)
+            quint64 *next = to + rowLength;
+            for (size_t i = 0; i < rowLength; ++i)
                 next[i] += rowSums[i] * (whole - sp.first);
         }
     }
@@ -119,10 +194,10 @@ QImage ShotImage::cellAverages(const QImage &image, const QRect &area, int colum
     for (int r = 0; r < rows; ++r) {
         auto *line = reinterpret_cast<QRgb *>(out.scanLine(r));
         for (int c = 0; c < columns; ++c) {
-            const quint64 weight = colWeight[size_t(c)] * rowWeight[size_t(r)];
+            const quint64 weight = across[size_t(c)].weight * rowWeight[size_t(r)];
             const quint64 *v = &sums[(size_t(r) * columns + c) * 4];
             auto mean = [&](int k) { return weight ? int((v[k] + weight / 2) / weight) : 0; };
-            const int a = mean(3);
+            const int a = opaque ? 255 : mean(3);
             line[c] = qRgba(std::min(mean(2), a), std::min(mean(1), a), std::min(mean(0), a), a);
         }
     }
