@@ -97,6 +97,6 @@ void CanvasController::onDisplayImageReady(const QUuid &shot)
     const auto layer = shotLayers.constFind(shot);
     if (!full || layer == shotLayers.constEnd())
         return;
-    static_cast<ShotPictureItem *>(layer->image)->setImage(*full, false);
+    static_cast<ShotPictureItem *>(layer->image)->setImage(*full, false, true);
     shown.insert(shot, Shown::full);
 }
