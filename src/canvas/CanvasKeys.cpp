@@ -245,7 +245,7 @@ void CanvasController::nudge(int keyCode, bool shift)
 void CanvasController::restyle(const std::function<void(Item &)> &change)
 {
     if (editing) {
-        markup.updateItems({editing->item()}, change);
+        markup.updateItems({editing->itemID()}, change);
     } else if (!selection.isEmpty()) {
         const Markup before = markup;
         markup.updateItems(selection, change);
@@ -258,7 +258,7 @@ void CanvasController::stepSize(int delta)
 {
     int current = size;
     if (editing) {
-        if (const auto item = markup.item(editing->item()))
+        if (const auto item = markup.item(editing->itemID()))
             current = item->size;
     } else if (const auto item = singleSelectedItem()) {
         current = item->size;

@@ -149,17 +149,20 @@ QPointF TextLayout::placed() const
 
 QRectF TextLayout::textRect() const
 {
-    const QRectF f = frame();
-    const QRectF used = usedRect(*m_document);
+    return textRect(m_item.side, frame(), usedRect(*m_document), m_line);
+}
+
+QRectF TextLayout::textRect(TextSide side, const QRectF &f, const QRectF &used, double line)
+{
     if (used.isNull() || used.width() < 1) {
         double x = f.x();
-        if (m_item.side == TextSide::left)
+        if (side == TextSide::left)
             x = f.x() + f.width() - caretWidth;
-        else if (m_item.side == TextSide::above || m_item.side == TextSide::below)
+        else if (side == TextSide::above || side == TextSide::below)
             x = f.x() + f.width() / 2 - caretWidth / 2;
-        return QRectF(x, f.y(), caretWidth, m_line);
+        return QRectF(x, f.y(), caretWidth, line);
     }
-    return QRectF(f.x() + used.x(), f.y() + used.y(), used.width(), std::max(used.height(), m_line));
+    return QRectF(f.x() + used.x(), f.y() + used.y(), used.width(), std::max(used.height(), line));
 }
 
 bool TextLayout::isBlank() const

@@ -64,6 +64,10 @@ public:
     // The origin of a frame of height h for the item (gap 10 × scale beside the anchor; a
     // beside-text's first line, of height line, centred on it).
     static QPointF origin(const Item &item, double scale, double line, double h);
+    // The text's rect within a frame, from the union of its lines in document coordinates: the
+    // lines moved to the frame, at least one line high; for an empty text (used narrower than 1)
+    // a caret rect 2 wide and one line high on the side the text grows from.
+    static QRectF textRect(TextSide side, const QRectF &frame, const QRectF &used, double line);
 
 private:
     Item m_item;

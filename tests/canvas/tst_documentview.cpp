@@ -167,7 +167,7 @@ private slots:
     {
         CanvasFixture f;
         CanvasController *c = f.open(QRectF(100, 100, 300, 200));
-        auto *text = new TextItemView(QUuid::createUuid());
+        auto *text = new TextItemView(Item::noteAt(QPointF(), TextSide::right, 200, QString(), 0, 2));
         text->setPlainText(QStringLiteral("A comment"));
         const QPointF textAt = c->scrollView->documentPoint(QPointF(200, 200));
         text->setPos(textAt);
