@@ -234,25 +234,7 @@ CanvasController::CanvasController(const ShotImages &images_, const Markup &mark
     }
 
     // 22: the toolbar and its drag-out handle.
-    toolbar->onAction = [self](const ToolbarAction &action) {
-        if (self)
-            self->perform(action);
-    };
-    toolbar->dragOut()->makeFile = [] { return std::optional<QUrl>(); };
-    toolbar->dragOut()->onDragStart = [self] {
-        if (!self || !self->session)
-            return;
-        for (OverlayWindow *w : self->session->windows()) {
-            if (!w)
-                continue;
-            w->setAttribute(Qt::WA_TransparentForMouseEvents, true);
-            w->setWindowOpacity(0.12);
-        }
-    };
-    toolbar->dragOut()->onDragEnd = [self](bool dropped) {
-        if (self && self->session)
-            self->session->dragOutFinished(dropped);
-    };
+    wireToolbar();
 
     // 23: the chrome and the toolbar follow every move of the view.
     connect(scrollView, &CanvasScrollView::viewChanged, this, [this] {
@@ -370,9 +352,11 @@ void CanvasController::perform(const ToolbarAction &action)
         if (session && addShotHook)
             addShotHook(session);
         break;
+    case ToolbarAction::otherFont:
+        showFontPanel();
+        break;
     case ToolbarAction::smaller:
     case ToolbarAction::larger:
-    case ToolbarAction::otherFont:
     case ToolbarAction::undo:
     case ToolbarAction::redo:
     case ToolbarAction::fit:

@@ -14,6 +14,7 @@
 #include "document/PixelSampler.h"
 #include "document/RGB.h"
 #include "document/Shot.h"
+#include "document/TalkKey.h"
 #include "history/SavedPage.h"
 #include "platform/Scheduler.h"
 #include "rail/PageRail.h"
@@ -28,6 +29,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QUrl>
 #include <QUuid>
 
 #include <functional>
@@ -391,6 +393,27 @@ public:
     // ---- Text editing ----
 
     // ---- Toolbar, hint line and drag-out ----
+    // The hint line's words: the gestures and keys, the talk key when talking is on, the page
+    // keys with two pages or more, and copy and send when the sidebar does not show them.
+    static QString hintText(bool talkOn, TalkKey talkKey, int pageCount, bool sidebar, const QString &sendTitle);
+    // Connects the toolbar's controls, its send button and its drag-out handle to the canvas.
+    void wireToolbar();
+    // A new PNG file of the current page for the drag-out handle, in the private scratch folder
+    // (older files there pruned after an hour); none when nothing can be rendered or written.
+    std::optional<QUrl> makeDragFile();
+    // Writes a rendered page (its export density, halved but at least 1 under half size) into
+    // folder after pruning it; the file's path.
+    static std::optional<QString> writeDragFile(const QImage &picture, double exportScale, bool halfSize,
+                                                const QString &folder);
+    // While a drag runs the session's windows let the pointer through and fade; the session's
+    // drag-out ending restores them.
+    void dragOutStarted();
+    void dragOutEnded(bool dropped);
+    // "Other Fonts…": the font chooser over the canvas, preset to the canvas's font.
+    void showFontPanel();
+    // A face picked in the chooser becomes the canvas's font and that of the edited or selected
+    // texts.
+    void fontPanelChanged(const QString &name);
 
     // ---- Pages, pasted pictures and the rail feed ----
 

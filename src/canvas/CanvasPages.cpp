@@ -65,14 +65,6 @@ void CanvasController::updateChrome()
     chrome->setCropBorder(border.isEmpty() ? std::nullopt : std::optional(border));
 }
 
-void CanvasController::updateHint()
-{
-    if (!hint)
-        return;
-    hint->adjustSize();
-    commands->refreshSendRow();
-}
-
 void CanvasController::updateToolbar() {}
 
 void CanvasController::updateHover()

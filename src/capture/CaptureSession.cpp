@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -429,6 +430,8 @@ void CaptureSession::dragOutFinished(bool dropped)
             if (!w)
                 continue;
             w->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+            if (QWindow *window = w->windowHandle())
+                window->setFlag(Qt::WindowTransparentForInput, false);
             w->setWindowOpacity(1.0);
         }
     };

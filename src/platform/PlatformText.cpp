@@ -19,6 +19,11 @@ bool isModifierGlyph(QChar c)
     return c == controlGlyph || c == optionGlyph || c == shiftGlyph || c == commandGlyph;
 }
 
+bool isArrowGlyph(QChar c)
+{
+    return c == upGlyph || c == downGlyph || c == leftGlyph || c == rightGlyph;
+}
+
 QString keyName(const QString &key)
 {
     QString out = key;
@@ -65,14 +70,28 @@ QString words(const QString &text)
             int j = i;
             while (j < text.size() && isModifierGlyph(text.at(j)))
                 ++j;
-            // A glyph that stands alone in a sentence ("Add ⌘, ⌃ or ⌥") names the key itself.
-            const bool alone = j >= text.size() || text.at(j).isSpace()
+            // A glyph that stands alone in a sentence ("Add ⌘, ⌃ or ⌥", "Hold ⌃: talk") names
+            // the key itself.
+            const bool alone = j >= text.size() || text.at(j).isSpace() || text.at(j) == u':'
                                || (text.at(j) == u',' && j + 1 < text.size() && text.at(j + 1).isSpace());
+            QString named = keys(text.mid(i, j - i));
             if (alone) {
-                QString named = keys(text.mid(i, j - i));
                 named.chop(1); // the "+" that would lead to a key
                 out += named;
                 i = j;
+                continue;
+            }
+            // "⌘-drag": the keys held while dragging.
+            if (text.at(j) == u'-' && j + 1 < text.size() && text.at(j + 1).isLetter()) {
+                out += named;
+                i = j + 1;
+                continue;
+            }
+            // "⌘↑↓": the keys with either arrow, shown as arrows.
+            if (isArrowGlyph(text.at(j)) && j + 1 < text.size() && isArrowGlyph(text.at(j + 1))) {
+                out += named;
+                for (i = j; i < text.size() && isArrowGlyph(text.at(i)); ++i)
+                    out += text.at(i);
                 continue;
             }
             ++j;

@@ -10,7 +10,8 @@ namespace PlatformText {
 // order, followed by the key's name; "↩" is "Return".
 QString keys(const QString &glyphs);
 // A sentence: every run of key glyphs rendered as keys() (a run standing alone, before a blank
-// or ", ", names the keys: "⌘, ⌃" is "Ctrl, Super"), and "macOS", "Finder", "Dock", "menu bar"
+// or ", " or ":", names the keys: "⌘, ⌃" is "Ctrl, Super", "⌃: talk" is "Super: talk"; "⌘-drag" is
+// "Ctrl+drag"; "⌘↑↓" is "Ctrl+↑↓"), and "macOS", "Finder", "Dock", "menu bar"
 // and "this Mac" replaced by "the system", "the file manager", "taskbar", "tray" and
 // "this computer".
 QString words(const QString &text);

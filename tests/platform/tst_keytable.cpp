@@ -90,6 +90,10 @@ private slots:
             << "Add Ctrl, Super or Alt, or use a function key.";
         QTest::newRow("comma key at the end") << QString::fromUtf8("Settings ⌘,") << "Settings Ctrl+,";
         QTest::newRow("this Mac") << "This Mac’s language" << "This computer’s language";
+        QTest::newRow("modifier drag") << QString::fromUtf8("Box: ⌘-drag, or ⌥-drag") << "Box: Ctrl+drag, or Alt+drag";
+        QTest::newRow("glyph before a colon") << QString::fromUtf8("Hold right ⌥: talk    ⌃: talk")
+                                              << "Hold right Alt: talk    Super: talk";
+        QTest::newRow("either arrow") << QString::fromUtf8("⌘↑↓: shots") << QString::fromUtf8("Ctrl+↑↓: shots");
     }
     void words()
     {

@@ -1,0 +1,104 @@
+#include "canvas/DragOutView.h"
+
+#include "canvas/ToolbarIcons.h"
+
+#include <QDrag>
+#include <QImageReader>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+#include <cmath>
+
+namespace {
+constexpr double dragWidth = 160;
+constexpr double threshold = 3;
+} // namespace
+
+DragOutView::DragOutView(QWidget *parent) : QWidget(parent), m_icon(new QLabel(this))
+{
+    setFocusPolicy(Qt::NoFocus);
+    setFixedSize(sizeHint());
+    setCursor(Qt::OpenHandCursor);
+    m_icon->setAlignment(Qt::AlignCenter);
+    m_icon->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_icon->setPixmap(ToolbarIcons::tinted(QStringLiteral("hand"), palette().color(QPalette::WindowText), 17)
+                          .pixmap(QSize(17, 17), devicePixelRatioF()));
+    setAccessibleName(QStringLiteral("Drag out"));
+}
+
+std::function<Qt::DropAction(QDrag &)> &DragOutView::runner()
+{
+    static std::function<Qt::DropAction(QDrag &)> run = [](QDrag &drag) { return drag.exec(Qt::CopyAction); };
+    return run;
+}
+
+QSizeF DragOutView::imageSize(const QImage &picture)
+{
+    const double w = picture.isNull() ? 0 : picture.width();
+    return {dragWidth, w > 0 ? dragWidth * picture.height() / w : 100};
+}
+
+void DragOutView::resizeEvent(QResizeEvent *)
+{
+    m_icon->setGeometry(rect());
+}
+
+void DragOutView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        pressAt(event->scenePosition());
+}
+
+void DragOutView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() & Qt::LeftButton)
+        movedTo(event->scenePosition());
+}
+
+void DragOutView::pressAt(QPointF point)
+{
+    downAt = point;
+}
+
+bool DragOutView::movedTo(QPointF point)
+{
+    if (!downAt)
+        return false;
+    const QPointF d = point - *downAt;
+    if (std::hypot(d.x(), d.y()) <= threshold)
+        return false;
+    const std::optional<QUrl> file = makeFile ? makeFile() : std::nullopt;
+    if (!file)
+        return false;
+    downAt.reset();
+
+    auto *mime = new QMimeData;
+    mime->setUrls({*file});
+    // Qt deletes the drag once it has run.
+    auto *drag = new QDrag(this);
+    drag->setMimeData(mime);
+    // The picture, 160 pt wide, centred on the pointer.
+    const QImage picture = QImageReader(file->toLocalFile()).read();
+    const QSizeF size = imageSize(picture);
+    const double scale = devicePixelRatioF();
+    QPixmap pixmap(QSize(int(std::lround(size.width() * scale)), int(std::lround(size.height() * scale))));
+    pixmap.fill(Qt::transparent);
+    if (!picture.isNull()) {
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRectF(QPointF(), QSizeF(pixmap.size())), picture);
+    }
+    pixmap.setDevicePixelRatio(scale);
+    drag->setPixmap(pixmap);
+    drag->setHotSpot(QPoint(int(std::lround(size.width() / 2)), int(std::lround(size.height() / 2))));
+
+    if (onDragStart)
+        onDragStart();
+    const Qt::DropAction done = runner()(*drag);
+    if (onDragEnd)
+        onDragEnd(done != Qt::IgnoreAction);
+    return true;
+}
