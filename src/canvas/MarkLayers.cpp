@@ -69,11 +69,12 @@ void CanvasController::updateItemLayers(bool force, const CanvasGeometry &geomet
         if (item.kind == ItemKind::text) {
             TextItemView *view = texts.value(item.id);
             if (!view) {
-                view = new TextItemView(item.id);
+                view = new TextItemView(item);
                 view->setZValue(textsZ);
                 docView->addItem(view);
                 texts.insert(item.id, view);
             }
+            view->apply(item, item.scaled(markup.unit));
             updatePlate(item, view, geometry);
             continue;
         }
@@ -154,5 +155,6 @@ ShotImages CanvasController::redactionImages() const
 
 QRectF CanvasController::textRectOf(const TextItemView *view)
 {
-    return view->mapRectToScene(view->boundingRect());
+    const QRectF r = view->textRect();
+    return view->parentItem() ? view->parentItem()->mapRectToScene(r) : r;
 }
