@@ -2,6 +2,8 @@
 
 #include <QBuffer>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -13,6 +15,7 @@ class GlassPlate : public QWidget
 {
 public:
     using QWidget::QWidget;
+    bool dark = false;
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -21,8 +24,8 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         const QRectF r = QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25);
         const qreal radius = r.height() / 2;
-        p.setPen(QPen(QColor(0, 0, 0, 40), 0.5));
-        p.setBrush(QColor(250, 250, 252, 225));
+        p.setPen(QPen(dark ? QColor(255, 255, 255, 56) : QColor(0, 0, 0, 40), 0.5));
+        p.setBrush(dark ? QColor(28, 28, 30, 215) : QColor(250, 250, 252, 225));
         p.drawRoundedRect(r, radius, radius);
     }
 };
@@ -30,8 +33,11 @@ protected:
 QFont digitsFont(qreal pixelSize, QFont::Weight weight)
 {
     QFont f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    // One point is one logical pixel; pixel sizes are whole numbers.
-    f.setPixelSize(qMax(1, qRound(pixelSize)));
+    // One point is one logical pixel. A pixel size would round to whole pixels, so the size is
+    // given in the font's points at the logical resolution, which keeps 10.5 and 22 × scale.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal dpi = screen ? screen->logicalDotsPerInch() : 96.0;
+    f.setPointSizeF(qMax<qreal>(0.5, pixelSize) * 72.0 / (dpi > 0 ? dpi : 96.0));
     f.setWeight(weight);
     f.setStyleHint(QFont::SansSerif);
     return f;
@@ -69,6 +75,15 @@ GlassLabel::GlassLabel(const QRect &frame, QWidget *parent)
     m_label->setPalette(pal);
     setGeometry(frame);
     layoutParts();
+}
+
+void GlassLabel::setDark(bool dark)
+{
+    static_cast<GlassPlate *>(m_glass)->dark = dark;
+    QPalette pal = m_label->palette();
+    pal.setColor(QPalette::WindowText, dark ? QColor(Qt::white) : QColor(20, 20, 22));
+    m_label->setPalette(pal);
+    m_glass->update();
 }
 
 void GlassLabel::setText(const QString &text)

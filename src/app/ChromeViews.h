@@ -22,6 +22,8 @@ public:
     QWidget *content() const { return m_content; }
     QLabel *label() const { return m_label; }
 
+    // The dark capsule with white text (the overlay's size chip) instead of the light one.
+    void setDark(bool dark);
     // Sets the text, fits the label and gives the capsule the size (ceil(label width) + 26, 28).
     void setText(const QString &text);
 

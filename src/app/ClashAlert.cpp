@@ -19,6 +19,9 @@ bool offerTakeOver(CaptureAction action, HotKeyCenter &center)
         return true;
 
     const QString shown = keys->displayText();
+    QString place = center.systemStore().settingsPlace();
+    if (place.isEmpty())
+        place = QStringLiteral("your desktop’s keyboard shortcut settings");
     QMessageBox box;
     box.setIcon(QMessageBox::Information);
     box.setText(PlatformText::words(QStringLiteral("macOS already uses ") + shown));
@@ -29,7 +32,8 @@ bool offerTakeOver(CaptureAction action, HotKeyCenter &center)
                          "Vellum can switch that system shortcut off so ")
         + shown
         + QStringLiteral(" is Vellum’s. You can give it back any time in Vellum’s Settings, "
-                         "or in System Settings, Keyboard, Keyboard Shortcuts.")));
+                         "or in ")
+        + place + QStringLiteral(".")));
     QPushButton *use = box.addButton(QStringLiteral("Use ") + shown + QStringLiteral(" for Quillet™"),
                                      QMessageBox::AcceptRole);
     box.addButton(PlatformText::words(QStringLiteral("Keep It for macOS")), QMessageBox::RejectRole);
@@ -44,7 +48,7 @@ bool offerTakeOver(CaptureAction action, HotKeyCenter &center)
     const bool works = center.takeFromSystem(action);
     toast(works ? shown + QStringLiteral(" now opens Quillet™")
                 : PlatformText::words(QStringLiteral("macOS still has ") + shown
-                                      + QStringLiteral(". Try Keyboard Shortcuts.")),
+                                      + QStringLiteral(". Try ") + place + QStringLiteral(".")),
           0.9);
     return works;
 }

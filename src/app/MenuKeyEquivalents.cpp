@@ -3,6 +3,7 @@
 #include "platform/KeyTable.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 
 namespace {
@@ -29,6 +30,24 @@ QKeySequence sequence(const Shortcut &shortcut)
     return sequence(shortcut.keyCode, Shortcut::eventFlags(shortcut.modifiers));
 }
 
+QString shownText(const QKeySequence &keys)
+{
+    if (keys.isEmpty())
+        return {};
+    const QKeyCombination c = keys[0];
+    const Qt::KeyboardModifiers mods = c.keyboardModifiers();
+    QString out;
+    if (mods & Qt::ControlModifier)
+        out += QStringLiteral("Ctrl+");
+    if (mods & Qt::AltModifier)
+        out += QStringLiteral("Alt+");
+    if (mods & Qt::ShiftModifier)
+        out += QStringLiteral("Shift+");
+    if (mods & Qt::MetaModifier)
+        out += QStringLiteral("Super+");
+    return out + QKeySequence(c.key()).toString(QKeySequence::NativeText);
+}
+
 std::optional<Key> of(const QAction *item)
 {
     const QKeySequence keys = item->shortcut();
@@ -40,6 +59,21 @@ std::optional<Key> of(const QAction *item)
     if (!code)
         return std::nullopt;
     return Key{*code, KeyTable::flagsFromQt(combination.keyboardModifiers()) & modifierBits};
+}
+
+std::optional<Key> ofEvent(const QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Control: case Qt::Key_Shift: case Qt::Key_Alt: case Qt::Key_Meta:
+    case Qt::Key_Super_L: case Qt::Key_Super_R: case Qt::Key_AltGr:
+        return std::nullopt; // a modifier on its own chooses nothing
+    default:
+        break;
+    }
+    const std::optional<int> code = KeyTable::fromQtKey(event->key(), event->modifiers());
+    if (!code)
+        return std::nullopt;
+    return Key{*code, KeyTable::flagsFromQt(event->modifiers())};
 }
 
 } // namespace MenuKeyEquivalents

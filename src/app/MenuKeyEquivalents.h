@@ -7,6 +7,7 @@
 #include <optional>
 
 class QAction;
+class QKeyEvent;
 class QMenu;
 
 // Key equivalents of menu items: the key sequence an item shows and answers to, read as the
@@ -19,12 +20,19 @@ QKeySequence sequence(int keyCode, quint64 eventFlags);
 // The key sequence of a shortcut.
 QKeySequence sequence(const Shortcut &shortcut);
 
+// A key sequence spelled as the rest of the application spells keys: "Ctrl+Shift+Super+2"
+// (Ctrl, Alt, Shift, Super, then the key), not Qt's "Meta+Ctrl+Shift+2".
+QString shownText(const QKeySequence &keys);
+
 // An item's key equivalent as key code and event-flag bits; nothing when it has none.
 struct Key {
     int keyCode = 0;
     quint64 eventFlags = 0;
 };
 std::optional<Key> of(const QAction *item);
+// The key code and event flags of a key press that may choose an item; nothing for a modifier
+// key on its own or a key the key table does not know.
+std::optional<Key> ofEvent(const QKeyEvent *event);
 
 } // namespace MenuKeyEquivalents
 

@@ -2,6 +2,7 @@
 
 #include "ChromeViews.h"
 #include "SelfCheckFlag.h"
+#include "platform/Compositing.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -52,6 +53,18 @@ QPoint placement(const QPoint &p, const QSize &size, const QRect &v)
     return QPoint(x, y);
 }
 
+QRegion capsuleMask(const QSize &size)
+{
+    const int w = size.width(), h = size.height();
+    if (w <= 0 || h <= 0)
+        return {};
+    if (w <= h)
+        return QRegion(QRect(0, 0, w, h), QRegion::Ellipse);
+    return QRegion(QRect(0, 0, h, h), QRegion::Ellipse)
+           + QRegion(QRect(w - h, 0, h, h), QRegion::Ellipse)
+           + QRegion(QRect(h / 2, 0, w - h, h));
+}
+
 QWidget *current()
 {
     return slot().data();
@@ -75,6 +88,9 @@ void toast(const QString &text, double seconds)
     QScreen *screen = QGuiApplication::screenAt(pointer);
     const QRect visible = screen ? screen->availableGeometry() : QRect();
     panel->setGeometry(QRect(Toast::placement(pointer, size, visible), size));
+    // Without a compositing manager the transparent corners would show black.
+    if (!Compositing::isActive())
+        panel->setMask(Toast::capsuleMask(size));
     panel->show();
     slot() = panel;
 

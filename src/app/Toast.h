@@ -1,6 +1,7 @@
 #pragma once
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 #include <QString>
 
@@ -17,6 +18,9 @@ namespace Toast {
 // side keeps 8 pt below the frame's top). A null frame (no screen under the pointer) leaves the
 // position unchanged.
 QPoint placement(const QPoint &pointer, const QSize &size, const QRect &visibleFrame);
+// The capsule's own area in a panel of the given size: the window's shape where no compositing
+// manager blends its transparent corners.
+QRegion capsuleMask(const QSize &size);
 // The toast showing now, or none (tests).
 QWidget *current();
 } // namespace Toast

@@ -5,6 +5,7 @@
 #include "app/Toast.h"
 #include "capture/ClipboardPicture.h"
 #include "capture/OverlayWindow.h"
+#include "capture/OverlayPool.h"
 #include "capture/SessionCanvas.h"
 #include "platform/FrontApplication.h"
 #include "platform/Preferences.h"
@@ -87,7 +88,7 @@ void CaptureSession::addOverlay(const QRect &frame, const QImage &picture, doubl
     view->setSession(this);
     if (windowCapture)
         view->setWindowCapture(windowCapture);
-    auto *window = new OverlayWindow(frame);
+    OverlayWindow *window = OverlayPool::shared().take(frame);
     window->setContentView(view);
     m_windows << window;
     m_views << view;
@@ -165,15 +166,14 @@ void CaptureSession::activateApplication(OverlayWindow *window) const
         window->activateWindow();
 }
 
-// Orders every window out and forgets it; the windows go once control is back in the event
-// loop, since a view of theirs may be what called.
+// Orders every window out and forgets it: the pool keeps it for the next capture or deletes it
+// once control is back in the event loop, and its view goes then too, since a view may be what
+// called.
 void CaptureSession::releaseWindows()
 {
     for (const auto &w : std::as_const(m_windows)) {
-        if (!w)
-            continue;
-        w->orderOut();
-        w->deleteLater();
+        if (w)
+            OverlayPool::shared().give(w);
     }
     m_windows.clear();
     m_views.clear();

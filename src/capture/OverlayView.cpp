@@ -116,6 +116,7 @@ OverlayView::OverlayView(QSize size, const QImage &frozen, std::optional<double>
 
     m_passive = new FlippedView(rect(), this);
     m_chip = new GlassLabel(QRect(0, 0, 60, 28), m_passive);
+    m_chip->setDark(true);
     m_chip->hide();
     m_coordLabel = new PointerLabel(QRect(0, 0, 40, 16), m_passive);
     m_coordLabel->hide();

@@ -4,6 +4,7 @@
 #include "app/SelfCheckFlag.h"
 #include "platform/KeyTable.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -100,6 +101,10 @@ void OverlayWindow::makeKeyAndOrderFront()
     keyWindow = this;
     m_key = true;
     activateWindow();
+    // A kept window shown again may still be the focus window the X server reported last: no
+    // focus change tells the widgets that it is active again.
+    if (QGuiApplication::focusWindow() == windowHandle() && QApplication::activeWindow() != this)
+        QApplication::setActiveWindow(this);
     if (m_content)
         m_content->setFocus(Qt::ActiveWindowFocusReason);
     // No window manager hands the keyboard to an overlay: take it.
@@ -126,6 +131,7 @@ void OverlayWindow::becomeCanvas(const QRect &content)
     m_frame = content;
     setGeometry(content);
     show();
+    emit becameCanvas();
     if (SelfCheckFlag::isSet()) {
         lower();
         return;
@@ -136,6 +142,20 @@ void OverlayWindow::becomeCanvas(const QRect &content)
     keyWindow = this;
     m_key = true;
     activateWindow();
+}
+
+void OverlayWindow::resetForPool()
+{
+    if (m_content)
+        m_content->deleteLater();
+    m_content = nullptr;
+    onUserClose = nullptr;
+    setWindowOpacity(1.0);
+    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    if (QWindow *w = windowHandle())
+        w->setFlag(Qt::WindowTransparentForInput, false);
+    if (!isTitled() && geometry() != m_frame)
+        setGeometry(m_frame);
 }
 
 void OverlayWindow::orderOut()

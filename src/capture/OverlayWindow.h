@@ -48,6 +48,15 @@ public:
     // stays below every other window and takes nothing).
     void becomeCanvas(const QRect &content);
     bool isKey() const { return m_key; }
+    // The area the window covers as an overlay (global points).
+    QRect frame() const { return m_frame; }
+    // Makes an overlay that was ordered out ready for another capture: its content view goes
+    // with the event loop's next turn, and what a capture changed on it is undone.
+    void resetForPool();
+
+signals:
+    // The window has just turned into the canvas window.
+    void becameCanvas();
 
 protected:
     bool event(QEvent *event) override;

@@ -140,18 +140,10 @@ bool SendButton::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_menu || event->type() != QEvent::KeyPress)
         return QToolButton::eventFilter(watched, event);
-    const auto *key = static_cast<QKeyEvent *>(event);
-    switch (key->key()) {
-    case Qt::Key_Control: case Qt::Key_Shift: case Qt::Key_Alt: case Qt::Key_Meta:
-    case Qt::Key_Super_L: case Qt::Key_Super_R: case Qt::Key_AltGr:
-        return false; // a modifier on its own chooses nothing
-    default:
-        break;
-    }
-    const std::optional<int> code = KeyTable::fromQtKey(key->key(), key->modifiers());
-    if (!code)
+    const auto key = MenuKeyEquivalents::ofEvent(static_cast<QKeyEvent *>(event));
+    if (!key)
         return false;
-    QAction *item = matchKeyEquivalent(m_menu, *code, KeyTable::flagsFromQt(key->modifiers()), shortcutKeyHook);
+    QAction *item = matchKeyEquivalent(m_menu, key->keyCode, key->eventFlags, shortcutKeyHook);
     if (!item)
         return false;
     m_menu->close();

@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "launch/DispatchSupport.h"
+#include "launch/MenuTracking.h"
 #include "launch/Menus.h"
 #include "launch/StatusMenu.h"
 #include "launch/TermSignal.h"
@@ -17,6 +18,7 @@
 #include "canvas/CanvasController.h"
 #include "capture/CaptureSession.h"
 #include "capture/EdgeResizer.h"
+#include "capture/OverlayPool.h"
 #include "capture/OverlayWindow.h"
 #include "capture/ScreenFreezer.h"
 #include "export/ExportScene.h"
@@ -40,6 +42,8 @@
 #include <QCursor>
 #include <QSystemTrayIcon>
 #include <QWindow>
+#include <QPointer>
+#include <QFuture>
 #include <QGuiApplication>
 #include <QHash>
 #include <QMenu>
@@ -93,6 +97,7 @@ AppDelegate::~AppDelegate()
     shortcutKeyHook = nullptr;
     SendButton::shortcutKeyHook = nullptr;
     captureIntoCanvasHook = nullptr;
+    CaptureSession::windowCapture = nullptr;
 }
 
 // Under Wayland the X server we talk to shows only the X11 programs: every capture would be
@@ -169,6 +174,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
     // 8–10: menus, icon stage, taskbar policy.
     buildMenus();
+    new MenuTracking(trackedMenu, this);
     if (!trayAvailable())
         sayThereIsNoTray();
     refreshMeltIcon(false);
@@ -234,6 +240,15 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, refreshDisplays);
     for (QScreen *screen : QGuiApplication::screens())
         connect(screen, &QScreen::geometryChanged, this, refreshDisplays);
+
+    // A clicked window is grabbed on its own (through the compositor where one runs), so a
+    // window partly covered by another still comes out whole.
+    QPointer<ScreenFreezer> freezer = m_freezer;
+    CaptureSession::windowCapture = [freezer](quint32 windowId) {
+        if (!freezer)
+            return QtFuture::makeReadyFuture(std::optional<WindowPicture>());
+        return freezer->captureWindow(windowId);
+    };
 
     // 17–18: the hooks through which the capture calls back up.
     captureIntoCanvasHook = [self](CaptureSession *session) {
@@ -367,6 +382,9 @@ void AppDelegate::cleanUpForQuit()
     if (m_cleanedUp)
         return;
     m_cleanedUp = true;
+    if (quitStarts)
+        quitStarts();
+    OverlayPool::shared().clear();
     ShortcutRecorder::stopAll();
     HotKeyMode::restore();
     if (CaptureSession *session = CaptureSession::currentSession())

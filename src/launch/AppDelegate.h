@@ -65,6 +65,8 @@ public:
 
     // The clean-up of every quit and of SIGTERM.
     void cleanUpForQuit();
+    // Run first thing as the application quits (by any road), before anything else is cleaned up.
+    std::function<void()> quitStarts;
 
     // Pictures for a canvas: a new canvas when none is open, else pages of the open canvas;
     // nothing while a capture is being frozen or selected. failed counts files that gave none.

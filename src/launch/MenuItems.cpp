@@ -1,5 +1,7 @@
 #include "MenuItems.h"
 
+#include "MenuKeyStyle.h"
+
 #include "app/PreferenceReaders.h"
 #include <QTimer> // Updates.h holds a QPointer<QTimer>
 
@@ -69,6 +71,10 @@ QKeySequence ctrl(Qt::Key key, Qt::KeyboardModifiers more)
 QMenu *withTooltips(QMenu *menu)
 {
     menu->setToolTipsVisible(true);
+    // The key column in our spelling of keys.
+    auto *style = new MenuKeyStyle;
+    style->setParent(menu);
+    menu->setStyle(style);
     return menu;
 }
 

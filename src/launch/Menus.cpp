@@ -9,6 +9,7 @@
 #include "app/MenuKeyEquivalents.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
@@ -45,6 +46,10 @@ void Menus::connectMenus()
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuWillOpen(menu); });
         connect(menu, &QMenu::aboutToHide, this, [this, menu] { menuDidClose(menu); });
     }
+    for (QMenu *menu : m_main->menuBar()->findChildren<QMenu *>())
+        menu->installEventFilter(this);
+    m_status->menu()->installEventFilter(this);
+    m_status->recentMenu()->installEventFilter(this);
 }
 
 void Menus::refreshItems()
@@ -90,17 +95,58 @@ void Menus::menuDidClose(QMenu *menu)
         m_actions.statusMenuOpen(false);
 }
 
-QAction *Menus::menuHasKeyEquivalent(QMenu *menu, int keyCode, quint64 eventFlags) const
+QAction *Menus::menuHasKeyEquivalent(QMenu *menu, int keyCode, quint64 eventFlags,
+                                     bool *dispatched) const
 {
+    if (dispatched)
+        *dispatched = false;
     std::function<bool(int, quint64)> *hook = m_actions.shortcutKeyHook;
     const bool tracking = m_actions.trackedMenu && !m_actions.trackedMenu->isNull();
-    if (menu == m_status->menu() || tracking)
-        return matchKeyEquivalent(menu, keyCode, eventFlags,
-                                  hook ? *hook : std::function<bool(int, quint64)>());
+    if (menu == m_status->menu() || tracking) {
+        std::function<bool(int, quint64)> asked;
+        if (hook && *hook)
+            asked = [hook, dispatched](int code, quint64 flags) {
+                const bool taken = (*hook)(code, flags);
+                if (dispatched)
+                    *dispatched = taken;
+                return taken;
+            };
+        return matchKeyEquivalent(menu, keyCode, eventFlags, asked);
+    }
     // The slot stays empty for this one question, and gets its closure back afterwards.
     std::function<bool(int, quint64)> saved = hook ? std::exchange(*hook, {}) : nullptr;
     QAction *item = matchKeyEquivalent(menu, keyCode, eventFlags, {});
     if (hook)
         *hook = std::move(saved);
     return item;
+}
+
+bool Menus::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress)
+        return false;
+    auto *menu = qobject_cast<QMenu *>(watched);
+    if (!menu)
+        return false;
+    if (type == QEvent::KeyPress && std::exchange(m_answered, false))
+        return true; // answered at its shortcut override
+    const auto key = MenuKeyEquivalents::ofEvent(static_cast<QKeyEvent *>(event));
+    if (!key)
+        return false;
+    bool dispatched = false;
+    QAction *item = menuHasKeyEquivalent(menu, key->keyCode, key->eventFlags, &dispatched);
+    if (!item && !dispatched)
+        return false;
+    if (item) {
+        // The menu and the menus it opened from close before the item runs.
+        for (QMenu *open = menu; open; open = qobject_cast<QMenu *>(open->parentWidget()))
+            open->close();
+        item->trigger();
+    }
+    if (type == QEvent::ShortcutOverride) {
+        event->accept(); // no application shortcut answers this key; its key press is eaten
+        m_answered = true;
+    }
+    return true;
 }

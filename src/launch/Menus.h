@@ -45,7 +45,14 @@ public:
     // while a menu is being tracked, the capture shortcuts come first (the shortcut hook may
     // dispatch the capture and answer none); asked of a main-menu menu otherwise, the hook is
     // emptied for the question, so that the menu's own items answer.
-    QAction *menuHasKeyEquivalent(QMenu *menu, int keyCode, quint64 eventFlags) const;
+    // When dispatched is given, it says whether the shortcut hook took the key for a capture.
+    QAction *menuHasKeyEquivalent(QMenu *menu, int keyCode, quint64 eventFlags,
+                                  bool *dispatched = nullptr) const;
+
+protected:
+    // Key presses in our open menus go through menuHasKeyEquivalent before Qt's own shortcut
+    // handling, so that a capture shortcut wins over the menu's items.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void connectMenus();
@@ -54,4 +61,6 @@ private:
     MenuActions m_actions;
     std::unique_ptr<StatusMenu> m_status;
     std::unique_ptr<MainMenu> m_main;
+    // The key press whose shortcut override was answered here, eaten when it arrives.
+    bool m_answered = false;
 };

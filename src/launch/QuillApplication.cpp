@@ -6,6 +6,8 @@
 
 #include "app/ActivityLog.h"
 #include "app/PreferenceReaders.h"
+#include "app/SelfCheckFlag.h"
+#include "capture/OverlayPool.h"
 #include "reports/Reports.h"
 
 #include <QDir>
@@ -64,6 +66,8 @@ int QuillApplication::runMain(int argc, char **argv)
     }
 
     AppDelegate delegate(QCoreApplication::arguments());
+    // A start during the quit must not hand its arguments to this process.
+    delegate.quitStarts = [&instance] { instance.stop(); };
     QObject::connect(&instance, &SingleInstance::argumentsReceived, &delegate,
                      &AppDelegate::handleArguments);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::cleanUpForQuit);
@@ -71,6 +75,9 @@ int QuillApplication::runMain(int argc, char **argv)
     QTimer::singleShot(0, &delegate, [&delegate] {
         delegate.applicationDidFinishLaunching();
         activityLog(QStringLiteral("launch: started"));
+        // The overlay windows of the first capture are made and written now, not at its shortcut.
+        if (!SelfCheckFlag::isSet())
+            OverlayPool::shared().warmLater(0);
     });
     return app.exec();
 }

@@ -90,6 +90,12 @@ SingleInstance::Claim SingleInstance::claim(const QStringList &arguments)
     return Claim::first;
 }
 
+void SingleInstance::stop()
+{
+    if (m_server)
+        m_server->close();
+}
+
 void SingleInstance::acceptConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {

@@ -26,6 +26,9 @@ public:
                      // process cannot tell whether another runs, so it must not run
     };
     Claim claim(const QStringList &arguments);
+    // Stops listening and removes the socket: a later start no longer hands over to this
+    // process, which is quitting, but becomes the one instance itself.
+    void stop();
     // Why the claim was impossible, for the user.
     QString problem() const { return m_problem; }
 

@@ -30,6 +30,9 @@ public:
     virtual std::optional<QJsonObject> read() const = 0;
     // Applies the settings at once; false when the desktop refused them.
     virtual bool write(const QJsonObject &settings) = 0;
+    // Where the user changes these shortcuts in the desktop's own settings, as a path of
+    // titles ("Settings, Keyboard, …"); empty when the store does not know the desktop.
+    virtual QString settingsPlace() const { return {}; }
 
     // The store of the running desktop (GNOME's keybindings, or an empty store elsewhere).
     static SystemShortcutStore &shared();

@@ -93,6 +93,7 @@ private slots:
             Preferences::shared().remove(HotKeyCenter::preferenceKey(a));
         Preferences::shared().remove(QStringLiteral("shortcuts.takenFromSystem"));
         grabber.heldByOthers.clear();
+        store.place.clear();
         store.setTable({{1, QStringLiteral("Take a screenshot"), KeyCode::Digit3, ctrlShift},
                         {4, QStringLiteral("Switch to next input source"), KeyCode::Space,
                          EventFlag::Control}});
@@ -187,8 +188,8 @@ private slots:
                  QStringLiteral("Ctrl+Shift+3 is the system’s shortcut for “Take a screenshot”, and the "
                                 "system gets it first, so it can’t open Vellum yet.\n\nVellum can switch "
                                 "that system shortcut off so Ctrl+Shift+3 is Vellum’s. You can give it "
-                                "back any time in Vellum’s Settings, or in System Settings, Keyboard, "
-                                "Keyboard Shortcuts."));
+                                "back any time in Vellum’s Settings, or in your desktop’s keyboard "
+                                "shortcut settings."));
         QCOMPARE(answer.seen[0].buttons,
                  (QStringList{"Use Ctrl+Shift+3 for Quillet™", "Keep It for the system"}));
         QCOMPARE(toastText(), QStringLiteral("Ctrl+Shift+3 now opens Quillet™"));
@@ -210,7 +211,23 @@ private slots:
         grabber.heldByOthers.append({KeyCode::Digit3, ctrlShift});
         AlertAnswerer answer({QStringLiteral("Use Ctrl+Shift+3 for Quillet™")});
         QVERIFY(!offerTakeOver(CaptureAction::fullScreenToCanvas, *center));
-        QCOMPARE(toastText(), QStringLiteral("The system still has Ctrl+Shift+3. Try Keyboard Shortcuts."));
+        QCOMPARE(toastText(), QStringLiteral("The system still has Ctrl+Shift+3. Try your desktop’s keyboard "
+                                             "shortcut settings."));
+    }
+
+    // Where the store knows the desktop, the alert and the toast name its own settings place.
+    void alertNamesTheDesktopsPlace()
+    {
+        store.place = QStringLiteral("Settings, Keyboard, View and Customize Shortcuts");
+        center->setShortcut(ctrlShift3, CaptureAction::fullScreenToCanvas);
+        grabber.heldByOthers.append({KeyCode::Digit3, ctrlShift});
+        AlertAnswerer answer({QStringLiteral("Use Ctrl+Shift+3 for Quillet™")});
+        QVERIFY(!offerTakeOver(CaptureAction::fullScreenToCanvas, *center));
+        QCOMPARE(answer.seen.size(), 1);
+        QVERIFY(answer.seen[0].informative.endsWith(
+            QStringLiteral("or in Settings, Keyboard, View and Customize Shortcuts.")));
+        QCOMPARE(toastText(), QStringLiteral("The system still has Ctrl+Shift+3. Try Settings, Keyboard, "
+                                             "View and Customize Shortcuts."));
     }
 
     void alertForEveryClashInOrder()

@@ -1,53 +1,29 @@
 #include "capture/ScreenFreezer.h"
 #include "platform/linux/X11ScreenSource.h"
 
+#include "StandInCompositor.h"
 #include "TestEnv.h"
 
 #include <QCoreApplication>
 #include <QWidget>
 
-#include <xcb/composite.h>
-#include <xcb/xcb.h>
 
-#include <cstdlib>
-#include <cstring>
-
-// Window pictures come from the compositing manager's window pixmaps. The test plays a minimal
-// compositing manager: it owns _NET_WM_CM_S0 and has the server redirect every top-level window.
+// Window pictures come from the compositing manager's window pixmaps, here a stand-in's.
 class TestWindowPictureX11 : public QObject
 {
     Q_OBJECT
 
-    xcb_connection_t *conn = nullptr;
+    std::unique_ptr<StandInCompositor> compositor;
 
 private slots:
     void initTestCase()
     {
-        conn = xcb_connect(nullptr, nullptr);
-        QVERIFY(!xcb_connection_has_error(conn));
-        xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
-        const char *name = "_NET_WM_CM_S0";
-        auto atom = xcb_intern_atom_reply(conn, xcb_intern_atom(conn, 0, uint16_t(strlen(name)), name), nullptr);
-        QVERIFY(atom);
-        const xcb_window_t owner = xcb_generate_id(conn);
-        xcb_create_window(conn, XCB_COPY_FROM_PARENT, owner, screen->root, 0, 0, 1, 1, 0,
-                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_set_selection_owner(conn, owner, atom->atom, XCB_CURRENT_TIME);
-        free(atom);
-        free(xcb_composite_query_version_reply(conn, xcb_composite_query_version(conn, 0, 4), nullptr));
-        xcb_generic_error_t *err = xcb_request_check(
-            conn, xcb_composite_redirect_subwindows_checked(conn, screen->root, XCB_COMPOSITE_REDIRECT_AUTOMATIC));
-        if (err) {
-            free(err);
-            QSKIP("the X server does not redirect windows");
-        }
+        compositor = std::make_unique<StandInCompositor>();
+        if (!compositor->problem().isEmpty())
+            QSKIP(qPrintable(compositor->problem()));
     }
 
-    void cleanupTestCase()
-    {
-        if (conn)
-            xcb_disconnect(conn);
-    }
+    void cleanupTestCase() { compositor.reset(); }
 
     void pictureOfAManagedWindow()
     {

@@ -1,6 +1,7 @@
 // The real application under the test's X server: a global shortcut, a drag, the clipboard.
-#include "XTestInput.h"
+#include "AppUnderTest.h"
 #include "TestEnv.h"
+#include "XTestInput.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,23 +14,13 @@
 namespace {
 constexpr uint32_t XK_Control_L = 0xffe3, XK_Shift_L = 0xffe1, XK_Super_L = 0xffeb, XK_2 = 0x32;
 
-QString binDir() { return QStringLiteral(QUILLET_TEST_BIN_DIR); }
-QString appPath() { return binDir() + QStringLiteral("/../../src/quillet"); }
-QString helper(const QString &name) { return binDir() + QStringLiteral("/../capture/capture_") + name; }
-
-QString logDir() { return QString::fromLocal8Bit(qgetenv("XDG_STATE_HOME")) + QStringLiteral("/Quillet"); }
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using namespace AppUnderTest;
 
 // A window of one colour, shown by a separate client.
 std::unique_ptr<QProcess> colourWindow(const QRect &r, const QString &colour)
 {
     auto p = std::make_unique<QProcess>();
-    p->start(helper(QStringLiteral("helper_colorwindow")),
+    p->start(captureHelper(QStringLiteral("helper_colorwindow")),
              {QString::number(r.x()), QString::number(r.y()), QString::number(r.width()),
               QString::number(r.height()), colour});
     if (!p->waitForStarted() || !p->waitForReadyRead(10000))
@@ -85,7 +76,7 @@ private slots:
 
         const QString png = QDir::temp().filePath(QStringLiteral("quillet-e2e-%1.png").arg(QCoreApplication::applicationPid()));
         QProcess reader;
-        reader.start(helper(QStringLiteral("helper_clipboard")), {png});
+        reader.start(captureHelper(QStringLiteral("helper_clipboard")), {png});
         QVERIFY(reader.waitForFinished(10000));
         QCOMPARE(reader.exitCode(), 0);
         const QImage picture(png);

@@ -6,6 +6,8 @@
 #include "launch/MainMenu.h"
 #include "launch/MenuBarIcon.h"
 #include "app/MenuKeyEquivalents.h"
+#include "launch/MenuKeyStyle.h"
+#include "launch/MenuTracking.h"
 #include "launch/Menus.h"
 #include "launch/RecentMenu.h"
 #include "launch/StatusMenu.h"
@@ -17,6 +19,7 @@
 #include <QAction>
 #include <QDir>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
 
@@ -40,7 +43,7 @@ QStringList rows(const QMenu *menu)
         if (!item->isSeparator() && !item->isEnabled())
             row += QStringLiteral(" *");
         if (!item->shortcut().isEmpty())
-            row += " | " + item->shortcut().toString();
+            row += " | " + MenuKeyStyle::respelled(QStringLiteral("\t") + item->shortcut().toString(QKeySequence::NativeText)).mid(1);
         if (!item->isVisible())
             row += QStringLiteral(" (hidden)");
         out << row;
@@ -150,7 +153,7 @@ private slots:
             "[Capture]",
             "Capture area | Ctrl+Shift+2",
             "Capture full screen",
-            "Capture area to clipboard | Meta+Ctrl+Shift+2",
+            "Capture area to clipboard | Ctrl+Shift+Super+2",
             "Capture last area again",
             "---",
             "[Mark up]",
@@ -206,7 +209,7 @@ private slots:
                               "Quit Quillet™ | Ctrl+Q", "---", Updates::versionLine() + " *"}));
         QCOMPARE(rows(main.captureMenu()),
                  QStringList({"Capture area | Ctrl+Shift+2", "Capture full screen",
-                              "Capture area to clipboard | Meta+Ctrl+Shift+2",
+                              "Capture area to clipboard | Ctrl+Shift+Super+2",
                               "Capture last area again", "---", "Reopen last capture",
                               "Mark up clipboard image", "Open Image… | Ctrl+O", "---", "Recent"}));
         QCOMPARE(rows(main.settingsMenu()),
@@ -501,6 +504,42 @@ private slots:
         // Items of submenus do not answer for their parent.
         emit menus->statusMenu().recentMenu()->aboutToShow();
         QCOMPARE(matchKeyEquivalent(status, 18, EventFlag::Command, {}), nullptr);
+    }
+
+    // With our menu open, the keys go through the menus first: a capture shortcut starts the
+    // capture and chooses no item, an item's own key runs it once and closes the menu.
+    void keysWhileTheStatusMenuIsOpen()
+    {
+        auto menus = build();
+        MenuTracking tracking(recorder.tracked);
+        int hookCalls = 0;
+        recorder.hook = [&](int keyCode, quint64 flags) {
+            ++hookCalls;
+            return keyCode == 19 && flags == ctrlShift;
+        };
+        QMenu *status = menus->statusMenu().menu();
+        QAction *settings = find(status, "Settings…");
+        settings->setEnabled(true);
+        QSignalSpy chosen(settings, &QAction::triggered);
+
+        status->popup(QPoint(100, 100));
+        QVERIFY(QTest::qWaitForWindowExposed(status));
+        QCOMPARE(recorder.tracked.data(), status);
+        QTest::keyClick(status, Qt::Key_2, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(hookCalls, 1);
+        QCOMPARE(chosen.size(), 0);
+
+        QTest::keyClick(status, Qt::Key_Comma, Qt::ControlModifier);
+        QCOMPARE(chosen.size(), 1);
+        QTRY_VERIFY(!status->isVisible());
+        QVERIFY(recorder.tracked.isNull());
+
+        status->popup(QPoint(100, 100));
+        QVERIFY(QTest::qWaitForWindowExposed(status));
+        QTest::keyClick(status, Qt::Key_Escape);
+        QTRY_VERIFY(!status->isVisible());
+        QCOMPARE(chosen.size(), 1);
+        QVERIFY(recorder.tracked.isNull());
     }
 
     void trayIcon()

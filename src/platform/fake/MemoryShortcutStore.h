@@ -21,7 +21,10 @@ public:
     void setSettings(std::optional<QJsonObject> settings) { m_settings = std::move(settings); }
     void setTable(QList<BuiltIn> table) { m_table = std::move(table); }
 
+    QString settingsPlace() const override { return place; }
+
     int writes = 0;
+    QString place;
     bool refuseWrites = false;
 
 private:

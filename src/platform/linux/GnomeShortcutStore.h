@@ -15,6 +15,10 @@ public:
     explicit GnomeShortcutStore(QString program = QStringLiteral("gsettings"));
 
     QList<BuiltIn> builtIns() const override;
+    QString settingsPlace() const override
+    {
+        return QStringLiteral("Settings, Keyboard, View and Customize Shortcuts");
+    }
     std::optional<QJsonObject> read() const override;
     bool write(const QJsonObject &settings) override;
 

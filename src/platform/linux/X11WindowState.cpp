@@ -4,6 +4,10 @@
 
 #include <QWindow>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
 namespace {
 constexpr quint32 netWmStateRemove = 0, netWmStateAdd = 1;
 }
@@ -16,8 +20,15 @@ void X11WindowState::setSkipTaskbar(QWindow *window, bool skip)
     const xcb_window_t w = xcb_window_t(window->winId());
     const xcb_atom_t state = X11Props::atom("_NET_WM_STATE");
     const xcb_atom_t skipTaskbar = X11Props::atom("_NET_WM_STATE_SKIP_TASKBAR");
+    // Once the window manager manages the window, the state is its to write: only ask it. Before
+    // that, the state is the window's own property, read when the window is mapped. Writing it
+    // on a mapped window too would race the manager's own writes.
+    xcb_get_window_attributes_reply_t *attrs =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
+    const bool mapped = attrs && attrs->map_state != XCB_MAP_STATE_UNMAPPED;
+    std::free(attrs);
     QList<quint32> atoms = X11Props::values(w, state, XCB_ATOM_ATOM).value_or(QList<quint32>());
-    if (atoms.contains(skipTaskbar) != skip) {
+    if (!mapped && atoms.contains(skipTaskbar) != skip) {
         if (skip)
             atoms << skipTaskbar;
         else

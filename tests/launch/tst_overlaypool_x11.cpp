@@ -1,0 +1,195 @@
+// The real application keeps its overlay windows from one capture to the next: ten captures in
+// a row each give exactly the frozen pixels without a new window, and a screen that changes or
+// goes away between captures gets a window of its new size or none.
+#include "AppUnderTest.h"
+#include "TestEnv.h"
+#include "XTestInput.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QProcess>
+#include <QScreen>
+#include <QSet>
+#include <QWidget>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+constexpr uint32_t XK_Control_L = 0xffe3, XK_Shift_L = 0xffe1, XK_Super_L = 0xffeb, XK_2 = 0x32,
+                   XK_f = 0x66, XK_Escape = 0xff1b;
+
+using namespace AppUnderTest;
+
+struct TopWindow
+{
+    xcb_window_t id;
+    QRect geometry;
+    bool operator==(const TopWindow &o) const { return id == o.id && geometry == o.geometry; }
+};
+
+// The top-level windows of a process as the X server has them, mapped or not.
+QList<TopWindow> windowsOf(qint64 pid)
+{
+    QList<TopWindow> out;
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        return out;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    auto *pidAtom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 11, "_NET_WM_PID"), nullptr);
+    auto *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+    if (pidAtom && tree) {
+        const xcb_window_t *children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+            auto *prop = xcb_get_property_reply(
+                c, xcb_get_property(c, 0, children[i], pidAtom->atom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
+            const bool ours = prop && xcb_get_property_value_length(prop) == 4
+                              && *static_cast<const uint32_t *>(xcb_get_property_value(prop)) == uint32_t(pid);
+            std::free(prop);
+            if (!ours)
+                continue;
+            auto *g = xcb_get_geometry_reply(c, xcb_get_geometry(c, children[i]), nullptr);
+            if (g)
+                out << TopWindow{children[i], QRect(g->x, g->y, g->width, g->height)};
+            std::free(g);
+        }
+    }
+    std::free(tree);
+    std::free(pidAtom);
+    xcb_disconnect(c);
+    return out;
+}
+
+// The windows of the given size among them.
+QSet<xcb_window_t> ofSize(const QList<TopWindow> &all, const QSize &size)
+{
+    QSet<xcb_window_t> out;
+    for (const TopWindow &w : all)
+        if (w.geometry.size() == size)
+            out << w.id;
+    return out;
+}
+} // namespace
+
+class TestOverlayPoolX11 : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QProcess> app;
+    XTestInput input;
+
+    void startApp()
+    {
+        const qsizetype starts = readFile(logDir() + "/app.log").count("launch: started");
+        app = std::make_unique<QProcess>();
+        app->setProcessChannelMode(QProcess::ForwardedChannels);
+        app->start(appPath(), {});
+        QVERIFY(app->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(readFile(logDir() + "/app.log").count("launch: started") > starts, 10000);
+    }
+
+    int captureLines() { return int(readFile(logDir() + "/capture.log").count('\n')); }
+
+    // One capture to the clipboard of the whole display under the pointer; the picture read back
+    // by another client.
+    QImage captureWholeDisplay()
+    {
+        const int before = captureLines();
+        input.chord({XK_Control_L, XK_Shift_L, XK_Super_L}, XK_2);
+        if (!QTest::qWaitFor([&] { return captureLines() > before; }, 10000))
+            return {};
+        QTest::qWait(150);
+        input.keyDown(XK_f);
+        input.keyUp(XK_f);
+        const QString png = QDir::temp().filePath(QStringLiteral("quillet-pool-%1.png").arg(QCoreApplication::applicationPid()));
+        QProcess reader;
+        reader.start(captureHelper(QStringLiteral("helper_clipboard")), {png});
+        if (!reader.waitForFinished(10000) || reader.exitCode() != 0)
+            return {};
+        QImage picture = QImage(png).convertToFormat(QImage::Format_RGB32);
+        QFile::remove(png);
+        return picture;
+    }
+
+private slots:
+    void cleanup()
+    {
+        if (app && app->state() != QProcess::NotRunning) {
+            app->kill();
+            app->waitForFinished();
+        }
+        QProcess::execute(QStringLiteral("xrandr"), {"--delmonitor", "QUILLET-B"});
+        QProcess::execute(QStringLiteral("xrandr"), {"--setmonitor", "QUILLET-B", "1280/338x1024/270+1920+0", "none"});
+    }
+
+    void tenCapturesKeepTheirWindows()
+    {
+        QVERIFY(input.isValid());
+        QWidget pattern(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
+        pattern.setStyleSheet(QStringLiteral("background: qlineargradient(x1:0, y1:0, x2:1, y2:1, "
+                                             "stop:0 #ff2000, stop:0.5 #20a0ff, stop:1 #30ff40)"));
+        pattern.setGeometry(200, 150, 900, 600);
+        pattern.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pattern));
+        input.moveTo(QPoint(640, 450));
+        QTest::qWait(300);
+        QScreen *screen = QGuiApplication::screenAt(QPoint(640, 450));
+        QVERIFY(screen);
+        const QImage expected = screen->grabWindow(0, screen->geometry().x(), screen->geometry().y(),
+                                                   screen->geometry().width(), screen->geometry().height())
+                                    .toImage()
+                                    .convertToFormat(QImage::Format_RGB32);
+
+        startApp();
+        QSet<xcb_window_t> firstWindows;
+        for (int round = 1; round <= 10; ++round) {
+            const QImage picture = captureWholeDisplay();
+            QVERIFY2(!picture.isNull(), qPrintable(QStringLiteral("capture %1").arg(round)));
+            QCOMPARE(picture.size(), expected.size());
+            QVERIFY2(picture == expected, qPrintable(QStringLiteral("capture %1 differs").arg(round)));
+            QTest::qWait(200);
+            const QSet<xcb_window_t> now = ofSize(windowsOf(app->processId()), expected.size());
+            QVERIFY(!now.isEmpty());
+            if (round == 1)
+                firstWindows = now;
+            else
+                QCOMPARE(now, firstWindows);
+        }
+    }
+
+    void screensChangedBetweenCaptures()
+    {
+        QVERIFY(input.isValid());
+        input.moveTo(QPoint(640, 450));
+        startApp();
+        QVERIFY(!captureWholeDisplay().isNull());
+        QTRY_VERIFY(!ofSize(windowsOf(app->processId()), QSize(1280, 1024)).isEmpty());
+
+        // The second display goes away: its window goes with it.
+        QCOMPARE(QProcess::execute(QStringLiteral("xrandr"), {"--delmonitor", "QUILLET-B"}), 0);
+        QTest::qWait(500);
+        QVERIFY(!captureWholeDisplay().isNull());
+        QTRY_VERIFY(ofSize(windowsOf(app->processId()), QSize(1280, 1024)).isEmpty());
+
+        // It comes back at another size: the next capture covers it at that size.
+        QCOMPARE(QProcess::execute(QStringLiteral("xrandr"),
+                                   {"--setmonitor", "QUILLET-B", "1200/317x1000/264+1920+0", "none"}),
+                 0);
+        QTest::qWait(500);
+        input.moveTo(QPoint(2400, 500));
+        QTest::qWait(100);
+        const QImage second = captureWholeDisplay();
+        QCOMPARE(second.size(), QSize(1200, 1000));
+        QVERIFY(ofSize(windowsOf(app->processId()), QSize(1280, 1024)).isEmpty());
+        input.moveTo(QPoint(640, 450));
+    }
+};
+
+QUILLET_TEST_MAIN(TestOverlayPoolX11)
+#include "tst_overlaypool_x11.moc"
