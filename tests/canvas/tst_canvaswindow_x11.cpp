@@ -192,7 +192,7 @@ private slots:
         QVERIFY(app->waitForStarted());
         // The launch sequence has run (shortcuts registered) once it has come to its last step.
         QVERIFY(QTest::qWaitFor(
-            [] { return readFile(logDir() + "/app.log").contains("usage statistics is not in this build"); }, 10000));
+            [] { return readFile(logDir() + "/app.log").contains("launch: started"); }, 10000));
     }
 
     void cleanupTestCase()
