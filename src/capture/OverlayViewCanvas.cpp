@@ -193,6 +193,19 @@ void OverlayView::openCanvas(const QRectF &chosen, const QImage &windowPicture, 
     m_canvas->setEditingPlaceholder(QStringLiteral("Enter text"));
 }
 
+void OverlayView::openPicturesCanvas(const Markup &markup, const ShotImages &images)
+{
+    m_stage = Stage::Canvas;
+    m_chip->hide();
+    setSelection(std::nullopt);
+    const QSizeF first = markup.shots.isEmpty() ? QSizeF() : markup.shots.first().rect.size();
+    const QRectF rect(QPointF((width() - first.width()) / 2, (height() - first.height()) / 2), first);
+    const QRectF shotFrame = becomeCanvasWindow(rect);
+    if (!attachCanvas(markup, images, shotFrame))
+        return;
+    revealCanvas();
+}
+
 void OverlayView::canvasClosedByUser()
 {
     cancel();

@@ -98,6 +98,7 @@ AppDelegate::~AppDelegate()
     SendButton::shortcutKeyHook = nullptr;
     captureIntoCanvasHook = nullptr;
     CaptureSession::windowCapture = nullptr;
+    CaptureSession::openPictures = nullptr;
 }
 
 // Under Wayland the X server we talk to shows only the X11 programs: every capture would be
@@ -248,6 +249,13 @@ void AppDelegate::applicationDidFinishLaunching()
         if (!freezer)
             return QtFuture::makeReadyFuture(std::optional<WindowPicture>());
         return freezer->captureWindow(windowId);
+    };
+
+    // Opened and reopened pictures come up as a canvas at once.
+    CaptureSession::openPictures = [](CaptureSession &, OverlayView *view, const Markup &markup,
+                                      const ShotImages &images, const std::optional<QString> &) {
+        if (view)
+            view->openPicturesCanvas(markup, images);
     };
 
     // 17–18: the hooks through which the capture calls back up.
