@@ -110,6 +110,10 @@ public:
     // Opacity of the dim, 0 to 1 while it fades in.
     double dimOpacity() const { return m_dimOpacity; }
 
+    // Opens the canvas of opened or reopened pictures at once: the first shot centred on the
+    // view, laid out as a chosen area of that size would be.
+    void openPicturesCanvas(const Markup &markup, const ShotImages &images);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -150,9 +154,6 @@ private:
     std::optional<OverlayViewHost::Mode> prepareHandOver();
     // In canvas mode: the chosen area (with a picked window's own picture) becomes the canvas.
     void openCanvas(const QRectF &rect, const QImage &windowPicture = {}, double scale = 0);
-    // Opens the canvas of opened or reopened pictures at once: the first shot centred on the
-    // view, laid out as a chosen area of that size would be.
-    void openPicturesCanvas(const Markup &markup, const ShotImages &images);
     // Whether a drag or drop may bring pictures to the canvas.
     bool acceptsDrop(const QDropEvent *event) const;
 
