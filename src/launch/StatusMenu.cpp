@@ -8,6 +8,8 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QImageReader>
+#include <QPainter>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -15,6 +17,25 @@ namespace {
 const QString openTip = QStringLiteral(
     "The canvas window if one is open, otherwise your latest capture with the recent ones beside "
     "it.");
+// The desktop's keyboard icon; where its theme has none, our own in the menu's text colour.
+QIcon keyboardIcon(const QMenu *menu)
+{
+    const QIcon themed = QIcon::fromTheme(QStringLiteral("input-keyboard"));
+    if (!themed.isNull())
+        return themed;
+    QIcon own;
+    for (int side : {16, 32}) {
+        QImageReader reader(QStringLiteral(":/keyboard.svg")); // registered with the tray icon's picture
+        reader.setScaledSize(QSize(side, side));
+        QImage image = reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&image);
+        p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        p.fillRect(image.rect(), menu->palette().color(QPalette::Text));
+        p.end();
+        own.addPixmap(QPixmap::fromImage(image));
+    }
+    return own;
+}
 } // namespace
 
 StatusMenu::StatusMenu(const MenuActions &actions, const MenuOptions &options, QObject *parent)
@@ -50,7 +71,7 @@ void StatusMenu::build(const MenuActions &actions, const MenuOptions &options)
     open->setIcon(MenuBarIcon::icon()); // shown at the menus' 16-point icon size
     QAction *hotkey = command(menu, QStringLiteral("Change Hotkey…"), actions.openShortcutSettings,
                               {}, MenuTexts::changeHotkeyTip);
-    hotkey->setIcon(QIcon::fromTheme(QStringLiteral("input-keyboard")));
+    hotkey->setIcon(keyboardIcon(menu));
     menu->addSeparator();
 
     menu->addSection(QStringLiteral("Capture"));

@@ -177,6 +177,8 @@ private slots:
             version + " *",
         };
         QCOMPARE(rows(menus->statusMenu().menu()), expected);
+        // The theme here has no keyboard icon: ours stands in.
+        QVERIFY(!menus->statusMenu().menu()->actions().at(1)->icon().isNull());
 
         StatusMenu &status = menus->statusMenu();
         QCOMPARE(menus->lastItem(), status.lastItem());
