@@ -68,16 +68,15 @@ std::optional<QImage> DisplayImages::redraw(const QImage &picture, const QColorS
     if (size.width() < 1 || size.height() < 1 || picture.isNull())
         return std::nullopt;
     QImage out = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // A small copy is scaled first: its colours are converted on its own few pixels.
+    if (!out.isNull() && out.size() != size)
+        out = out.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (out.isNull())
         return std::nullopt;
     if (out.colorSpace().isValid() && space.isValid() && !sameSpace(out.colorSpace(), space))
         out.convertToColorSpace(space);
     else if (space.isValid())
         out.setColorSpace(space);
-    if (out.size() != size)
-        out = out.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (out.isNull())
-        return std::nullopt;
     out.setDevicePixelRatio(1);
     return out;
 }
@@ -215,6 +214,24 @@ void DisplayImages::trim()
         total -= bytes(*entry.full);
         entry.full.reset();
     }
+}
+
+qint64 DisplayImages::heldBytes() const
+{
+    qint64 total = 0;
+    for (const Entry &entry : m_entries)
+        total += (entry.full ? bytes(*entry.full) : 0) + (entry.standIn ? bytes(*entry.standIn) : 0);
+    return total;
+}
+
+qint64 DisplayImages::unwantedFullBytes() const
+{
+    qint64 total = 0;
+    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it) {
+        if (it->full && !m_wanted->contains(it.key()))
+            total += bytes(*it->full);
+    }
+    return total;
 }
 
 std::optional<DisplayImages::Found> DisplayImages::lookup(const QUuid &shot)

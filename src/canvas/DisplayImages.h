@@ -60,6 +60,11 @@ public:
     bool hasFailed() const { return m_failed; }
     // Blocks until the workers are done and their results have been stored (tests, teardown).
     void waitForWork();
+    // Bytes held in copies (bytesPerLine × height): all of them, and the full copies of shots
+    // no longer wanted (those the trim weighs).
+    qint64 heldBytes() const;
+    qint64 unwantedFullBytes() const;
+    int workerCount() const { return m_queue->maxThreadCount(); }
     // The size of a small copy of a picture of that size.
     static QSize smallSize(QSize size);
 
