@@ -418,6 +418,17 @@ public:
     // ---- Pages, pasted pictures and the rail feed ----
 
     // ---- Spoken words ----
+    // Where the listening badge goes, in the host's coordinates: the box of the comment being
+    // spoken into, the pointer, or nowhere.
+    using BadgeAnchor = std::variant<std::monostate, QRectF, QPointF>;
+    // Talking began: a fresh spoken place replaces any earlier one.
+    void talkStarted();
+    // The words heard so far go into the spoken place, if there is one.
+    void talkHeard(const QString &words);
+    // Writes the spoken place's words into its comment (choosing the comment first), and
+    // finishes the place once its words have ended.
+    void applySpokenWords();
+    BadgeAnchor talkBadgeAnchor() const;
 
 
 private:
@@ -430,6 +441,11 @@ private:
     // -- toolbar and hint --
     // -- pages --
     // -- spoken words --
+    // Picks the comment the words go into; false when the words wait or were given up.
+    bool chooseSpokenTarget();
+    void giveUpSpoken();
+    // The edited comment's box grown by its margins, in the host's coordinates.
+    QRectF spokenBox(const TextItemView *view) const;
 
     void buildSamplers();
     void onDisplayImageReady(const QUuid &shot);

@@ -4,6 +4,7 @@
 #include "launch/MenuTracking.h"
 #include "launch/Menus.h"
 #include "launch/StatusMenu.h"
+#include "launch/TalkWiring.h"
 #include "launch/TermSignal.h"
 
 #include "app/ActivityLog.h"
@@ -280,6 +281,7 @@ void AppDelegate::applicationDidFinishLaunching()
     };
     CaptureSession::pasteInto = [](const QString &target) { Destinations::pasteInto(target, sendPrevious()); };
     CanvasController::install();
+    installTalk();
     CanvasController::addShotHook = captureIntoCanvasHook;
 
     // 19: reopen the newest capture.

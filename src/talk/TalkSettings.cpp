@@ -1,0 +1,7 @@
+#include "TalkSettings.h"
+
+TalkSettings &TalkSettings::notifier()
+{
+    static TalkSettings *instance = new TalkSettings; // lives as long as the process
+    return *instance;
+}
