@@ -16,7 +16,7 @@ void CanvasController::talkStarted()
 {
     SpokenPlace place;
     if (editing)
-        place.editingAtStart = editing->item();
+        place.editingAtStart = editing->itemID();
     spoken = place;
 }
 
@@ -46,14 +46,13 @@ bool CanvasController::chooseSpokenTarget()
     // A gesture in progress: its mouse-up applies the words.
     if (drag.kind != DragKind::none)
         return false;
-    const bool untouchedNewComment = editing && !editing->placeholder().isEmpty()
-                                     && editing->toPlainText().trimmed().isEmpty();
+    const bool untouchedNewComment = editing && editing->placeholder() && editing->isBlank();
     if (editing && !(untouchedNewComment && spoken->pointed && hoverPoint)) {
         const QTextCursor caret = editing->textCursor();
         spoken->view = editing;
         spoken->start = caret.selectionStart();
         spoken->length = caret.selectionEnd() - caret.selectionStart();
-        spoken->made = spoken->editingAtStart != editing->item();
+        spoken->made = spoken->editingAtStart != editing->itemID();
         return true;
     }
     endEditing();
@@ -80,7 +79,7 @@ void CanvasController::applySpokenWords()
     }
 
     // Each version of the words replaces the range the previous one took.
-    const QString s = view->toPlainText();
+    const QString s = view->string();
     const int start = std::min(spoken->start, int(s.size()));
     const QString text = SpokenText::append(spoken->words, s.left(start));
     const int length = std::min(spoken->length, int(s.size()) - start);
@@ -88,8 +87,8 @@ void CanvasController::applySpokenWords()
         QTextCursor cursor = view->textCursor();
         cursor.setPosition(start);
         cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-        cursor.insertText(text);
         view->setTextCursor(cursor);
+        view->insertPlainText(text);
     }
     spoken->start = start;
     spoken->length = int(text.size());
@@ -101,14 +100,14 @@ void CanvasController::applySpokenWords()
     if (!place.made)
         return;
     // A comment made by talking alone: one sentence loses its full stop; then it closes.
-    const QString whole = view->toPlainText();
+    const QString whole = view->string();
     if (place.start == 0 && place.length == whole.size()) {
         const QString tidy = SpokenText::tidy(whole);
         if (tidy != whole) {
             QTextCursor cursor = view->textCursor();
             cursor.select(QTextCursor::Document);
-            cursor.insertText(tidy);
             view->setTextCursor(cursor);
+            view->insertPlainText(tidy);
         }
     }
     endEditing();
@@ -116,14 +115,10 @@ void CanvasController::applySpokenWords()
 
 QRectF CanvasController::spokenBox(const TextItemView *view) const
 {
-    double scale = markup.unit;
-    for (const Item &item : markup.items) {
-        if (item.id == view->item()) {
-            scale = markup.unit * item.scaled(1);
-            break;
-        }
-    }
-    const QRectF box = view->sceneBoundingRect().adjusted(-9 * scale, -6 * scale, 9 * scale, 6 * scale);
+    const double scale = markup.unit * view->item().scaled(1);
+    QRectF box = view->lineRect().adjusted(-9 * scale, -6 * scale, 9 * scale, 6 * scale);
+    if (const QGraphicsItem *parent = view->parentItem())
+        box = parent->mapRectToScene(box);
     if (!host || !scrollView)
         return box;
     const QPointF topLeft = scrollView->mapTo(host.data(), scrollView->viewPoint(box.topLeft()));
