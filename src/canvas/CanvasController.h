@@ -15,6 +15,7 @@
 #include "document/RGB.h"
 #include "document/Shot.h"
 #include "document/TalkKey.h"
+#include "document/TextSide.h"
 #include "history/SavedPage.h"
 #include "platform/Scheduler.h"
 #include "rail/PageRail.h"
@@ -24,6 +25,7 @@
 #include <QVariantAnimation>
 #include <QHash>
 #include <QImage>
+#include <QPainterPath>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -121,8 +123,20 @@ public:
     {
         DragKind kind = DragKind::none;
         QPointF start;
-        std::optional<Markup> before;
-        std::optional<QUuid> target;
+        QPointF last;                     // move, moveShot, moveComment: the previous point; pan: screen
+        std::optional<Markup> before;     // the document before the gesture
+        std::optional<QUuid> target;      // the item, shot or comment the gesture works on
+        bool deselected = false;          // pending: the press deselected something
+        std::optional<bool> headAtEnd;    // arrow: the drawn order was kept
+        ItemKind shape = ItemKind::box;   // shape: box or redaction
+        bool duplicate = false;           // move: copies move, the originals stay
+        bool moved = false;               // move, moveShot, moveComment
+        std::optional<QUuid> edit;        // move: the text a motionless click opens
+        bool head = false;                // arrowEnd: the head is dragged, else the tail
+        int handle = 0;                   // resize, crop
+        QRectF startRect;                 // resize, crop
+        std::optional<std::pair<int, int>> caret; // moveComment: the edited text's selection
+        QSet<QUuid> base;                 // marquee: the selection before it
     };
 
     enum class Shown { own, standIn, full };
@@ -389,8 +403,51 @@ public:
     int itemDrawsForTest = 0;
 
     // ---- Pointer gestures, hit tests and chrome ----
+    // The pointer moved over the document view (not during a drag): hover is the point over the
+    // canvas surface, comment the point over a comment's text; wake lifts quiet controls.
+    void pointerMoved(std::optional<QPointF> hover, std::optional<QPointF> comment, bool wake);
+    // The handle numbers a rectangle of this size (host coordinates) shows, in order.
+    static QList<int> gripHandles(const QRectF &rect);
+    // Every grip on the page in priority order, points in host coordinates.
+    QList<Grip> grips() const;
+    // The grip a press at that point takes.
+    std::optional<Grip> gripAt(QPointF host, QPointF document) const;
+    // The item under a document point: texts first, then the marks, topmost first.
+    std::optional<QUuid> itemAt(QPointF p) const;
+    struct ControlsBox
+    {
+        QRectF box;
+        CommentControls::Layout layout;
+    };
+    // Where a comment's controls sit (host coordinates); none without a text view.
+    std::optional<ControlsBox> commentControlsLayout(const QUuid &id) const;
+    struct ControlsHit
+    {
+        QUuid id;
+        std::optional<CommentControls::Part> part;
+    };
+    // Which comment's controls concern a host point, and which control lies there.
+    std::optional<ControlsHit> commentControlsAt(QPointF q) const;
+    // The bin's action: the comment and its arrow go, in one undo step.
+    void deleteComment(const QUuid &id);
+    // Keeps the content where it was relative to the free area's centre after that area moved.
+    void keepContentInView(const QRectF &previousArea);
+    // The crop stop of a crop drag: the canvas jolts when an edge is pushed past the picture.
+    void checkCropStop(int handle, const QRectF &got, const QRectF &want, QPointF offset);
+    // A point snapped to the shot's pixel grid.
+    QPointF snapToPixels(QPointF p, const Shot &shot) const;
+    // Makes a text (or an arrow's comment) at p and starts editing it; before is the undo state.
+    void placeText(TextSide side, std::optional<QUuid> arrowID, QPointF p, const Markup &before);
+    // Starts editing an existing text: caret at the end, or nearest p.
+    void editText(const QUuid &id, QPointF p, bool atEnd);
+    // Document and host coordinates (the host is the window's content; lengths are screen points).
+    QPointF toHost(QPointF document) const;
+    QRectF toHost(const QRectF &document) const;
+    QPointF fromHost(QPointF host) const;
 
     // ---- Text editing ----
+    // Opens a text view for typing; the undo step of the typing returns to before.
+    void beginEditing(TextItemView *view, const Markup &before);
 
     // ---- Toolbar, hint line and drag-out ----
     // The hint line's words: the gestures and keys, the talk key when talking is on, the page
@@ -437,6 +494,28 @@ private:
     // Drops the drawings of items that left the document.
     void removeStaleItems();
     // -- pointer gestures --
+    Qt::KeyboardModifiers drawingFlags(Qt::KeyboardModifiers flags);
+    double magnification() const;
+    // One step of the gesture in drag at a document point.
+    void dragStep(Qt::KeyboardModifiers flags, QPointF point);
+    bool pressGrip(QPointF hostPoint, QPointF point);
+    bool pressShotEdge(QPointF hostPoint, QPointF point);
+    void pressItem(Qt::KeyboardModifiers flags, int clickCount, const QUuid &id, QPointF point);
+    void finishArrow(const Drag &done);
+    void finishMove(const Drag &done, QPointF p);
+    // Sets the cursor and shows it at once when the pointer is over the canvas.
+    void setCursor(CursorKind kind);
+    CanvasGeometry directionLayers() const;
+    // The laid-out text of a comment in document coordinates; line: at least one line high.
+    static QRectF textFrameOf(const TextItemView *view, bool line);
+    const QPainterPath &strokedHitPath(const QUuid &id, const QPainterPath &path, double zoom) const;
+    struct StrokedHit
+    {
+        double zoom = 0;
+        QPainterPath source;
+        QPainterPath stroked;
+    };
+    mutable QHash<QUuid, StrokedHit> m_strokedHits; // hit bands of the marks at one zoom
     // -- text editing --
     // -- toolbar and hint --
     // -- pages --

@@ -5,35 +5,66 @@
 #include "canvas/CanvasScrollView.h"
 #include "canvas/Talk.h"
 #include "capture/OverlayView.h"
+#include "document/GripGeometry.h"
+#include "platform/KeyTable.h"
 #include "rail/RailEdge.h"
 
 #include <QKeyEvent>
 
-void CanvasController::mouseDown(Qt::KeyboardModifiers, int, QPointF point)
-{
-    lastPointer = point;
-}
-
-void CanvasController::mouseDragged(Qt::KeyboardModifiers, QPointF point)
-{
-    lastPointer = point;
-}
-
-void CanvasController::mouseUp(Qt::KeyboardModifiers, QPointF point)
-{
-    lastPointer = point;
-    drag = Drag{};
-}
-
 QPointF CanvasController::edgePanStep(double dx, double dy)
 {
-    edgePanning = dx != 0 || dy != 0;
-    return {dx, dy};
+    QPointF step(dx, dy);
+    // A crop edge held at the picture's end does not pan the view past it.
+    if (drag.kind == DragKind::crop && cropStop && scrollView)
+        step = cropStop->limit(step, panArea());
+    edgePanning = step != QPointF();
+    return step;
 }
 
-void CanvasController::keyUp(QKeyEvent *) {}
+// Space released: the pan ends. X11 repeats a held key as release and press pairs; those
+// releases keep the pan.
+void CanvasController::keyUp(QKeyEvent *event)
+{
+    if (event->isAutoRepeat() || KeyTable::fromQtKey(event->key(), event->modifiers()) != KeyCode::Space)
+        return;
+    spaceHeld = false;
+    isPanning = false;
+    if (drag.kind == DragKind::pan)
+        drag = Drag{};
+    setCursor(CursorKind::crosshair);
+}
 
-void CanvasController::flagsChanged(Qt::KeyboardModifiers) {}
+// A modifier pressed or released mid-drag reshapes the arrow or box at once.
+void CanvasController::flagsChanged(Qt::KeyboardModifiers flags)
+{
+    const Qt::KeyboardModifiers drawing = drawingFlags(flags);
+    if (drag.kind == DragKind::arrow || drag.kind == DragKind::arrowEnd || drag.kind == DragKind::shape)
+        dragStep(drawing, lastPointer);
+}
+
+void CanvasController::nudge(int keyCode, bool shift)
+{
+    const int dx = keyCode == KeyCode::Left ? -1 : keyCode == KeyCode::Right ? 1 : 0;
+    const int dy = keyCode == KeyCode::Down ? 1 : keyCode == KeyCode::Left || keyCode == KeyCode::Right ? 0 : -1;
+    const double step = shift ? 10 : 1;
+    const Markup before = markup;
+    if (!selection.isEmpty()) {
+        markup.moveItems(selection, dx * step, dy * step);
+    } else if (selectedShot) {
+        markup.moveShot(*selectedShot, dx * step, dy * step);
+    } else if (const auto index = lastCropHandle ? markup.shotIndex(lastCropHandle->shot) : std::nullopt) {
+        // A crop edge moves by whole pixels of its picture.
+        const Shot shot = markup.shots.at(*index);
+        const auto found = images.constFind(shot.id);
+        const double pixels = step / (found != images.constEnd() && found->pixelScale > 0 ? found->pixelScale : 1);
+        markup.shots[*index].rect = resizedRect(lastCropHandle->handle, shot.rect, dx * pixels, dy * pixels,
+                                                shot.frame(), 24 / magnification());
+    } else {
+        return;
+    }
+    recordUndo(before);
+    refresh(false);
+}
 
 void CanvasController::spokenPointed()
 {

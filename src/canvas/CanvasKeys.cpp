@@ -203,13 +203,6 @@ bool CanvasController::hasItem(const QUuid &id) const
     return markup.item(id).has_value();
 }
 
-std::optional<Item> CanvasController::singleSelectedItem() const
-{
-    if (selection.size() != 1)
-        return std::nullopt;
-    return markup.item(*selection.cbegin());
-}
-
 void CanvasController::deleteSelection()
 {
     const Markup before = markup;
@@ -222,22 +215,6 @@ void CanvasController::deleteSelection()
     } else {
         return;
     }
-    recordUndo(before);
-    refresh(false);
-}
-
-void CanvasController::nudge(int keyCode, bool shift)
-{
-    const double step = shift ? 10 : 1;
-    const double dx = keyCode == KeyCode::Left ? -step : keyCode == KeyCode::Right ? step : 0;
-    const double dy = keyCode == KeyCode::Up ? -step : keyCode == KeyCode::Down ? step : 0;
-    const Markup before = markup;
-    if (!selection.isEmpty())
-        markup.moveItems(selection, dx, dy);
-    else if (selectedShot)
-        markup.moveShot(*selectedShot, dx, dy);
-    else
-        return;
     recordUndo(before);
     refresh(false);
 }

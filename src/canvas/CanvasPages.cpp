@@ -51,27 +51,7 @@ void CanvasController::markPictureStale()
 
 // ---- chrome, hint, toolbar and hover ----
 
-void CanvasController::updateChrome()
-{
-    if (!chrome || !host)
-        return;
-    const auto toHost = [this](const QRectF &r) {
-        const QRectF inView(scrollView->viewPoint(r.topLeft()), scrollView->viewPoint(r.bottomRight()));
-        return inView.translated(QPointF(scrollView->viewport()->mapTo(host, QPoint())) - m_shake);
-    };
-    QPainterPath border;
-    for (const Shot &shot : std::as_const(markup.shots))
-        border.addRect(toHost(shot.rect).adjusted(-0.5, -0.5, 0.5, 0.5));
-    chrome->setCropBorder(border.isEmpty() ? std::nullopt : std::optional(border));
-}
-
 void CanvasController::updateToolbar() {}
-
-void CanvasController::updateHover()
-{
-    if (scrollView)
-        scrollView->viewport()->setCursor(cursorFor(isPanning || spaceHeld ? CursorKind::openHand : cursor));
-}
 
 // ---- the overlay's calls ----
 
@@ -95,11 +75,12 @@ void CanvasController::setEditingPlaceholder(const QString &text)
 
 void CanvasController::addPictures(const QList<Importer::Picture> &, bool) {}
 
-void CanvasController::visibleAreaChanged(const QRectF &, const QRectF &) {}
+void CanvasController::visibleAreaChanged(const QRectF &oldArea, const QRectF &)
+{
+    keepContentInView(oldArea);
+}
 
 // ---- the session's calls ----
-
-void CanvasController::endEditing() {}
 
 void CanvasController::focusDocument()
 {

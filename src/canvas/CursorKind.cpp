@@ -31,3 +31,20 @@ QCursor cursorFor(CursorKind kind)
     }
     return Qt::ArrowCursor;
 }
+
+CursorKind resizeCursor(int handle)
+{
+    switch (handle) {
+    case 0:
+    case 4:
+        return CursorKind::resizeDiagonalDown;
+    case 2:
+    case 6:
+        return CursorKind::resizeDiagonalUp;
+    case 1:
+    case 5:
+        return CursorKind::resizeVertical;
+    default:
+        return CursorKind::resizeHorizontal;
+    }
+}

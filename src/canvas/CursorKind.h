@@ -19,3 +19,5 @@ enum class CursorKind {
 };
 
 QCursor cursorFor(CursorKind kind);
+// The resize cursor of a grip handle (0 top-left, clockwise to 7 left).
+CursorKind resizeCursor(int handle);

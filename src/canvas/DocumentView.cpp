@@ -97,23 +97,8 @@ void DocumentView::hover(QWidget *view, QPoint windowPoint, QPointF point, bool 
     if (!c)
         return;
     const Target t = pointerTarget(view, windowPoint);
-    c->hoverPoint = t.onCanvas ? std::optional(point) : std::nullopt;
-    c->commentPoint = t.onText ? std::optional(point) : std::nullopt;
-    if (wake)
-        wakeControls();
-    if (c->spoken && t.onCanvas)
-        c->spokenPointed();
-    if (c->dragIsNone())
-        c->updateHover();
-}
-
-void DocumentView::wakeControls()
-{
-    CanvasController *c = controller;
-    if (c && c->controlsQuiet) {
-        c->controlsQuiet = false;
-        c->updateChrome();
-    }
+    c->pointerMoved(t.onCanvas ? std::optional(point) : std::nullopt, t.onText ? std::optional(point) : std::nullopt,
+                    wake);
 }
 
 void DocumentView::mouseMoved(QWidget *view, QPoint windowPoint, QPointF point)
@@ -128,14 +113,8 @@ void DocumentView::mouseEntered(QWidget *view, QPoint windowPoint, QPointF point
 
 void DocumentView::mouseExited()
 {
-    CanvasController *c = controller;
-    if (!c)
-        return;
-    c->hoverPoint.reset();
-    c->commentPoint.reset();
-    wakeControls();
-    if (c->dragIsNone())
-        c->updateHover();
+    if (CanvasController *c = controller)
+        c->pointerMoved(std::nullopt, std::nullopt, true);
 }
 
 void DocumentView::mouseDown(Qt::KeyboardModifiers flags, int clickCount, QPointF point)

@@ -88,7 +88,6 @@ public:
 
 private:
     void hover(QWidget *view, QPoint windowPoint, QPointF point, bool wake);
-    void wakeControls();
     void edgeCheck(QPointF viewPoint);
     void stopEdgeTimer();
 

@@ -53,14 +53,6 @@ QPointF pointerLabelOrigin(QPointF p, QSizeF label, QSizeF bounds)
     return {std::round(x), std::round(y)};
 }
 
-std::array<QPointF, 8> gripPoints(const QRectF &r)
-{
-    const double l = r.left(), t = r.top(), rt = r.right(), b = r.bottom();
-    const double mx = r.center().x(), my = r.center().y();
-    return {QPointF(l, t),  QPointF(mx, t), QPointF(rt, t), QPointF(rt, my),
-            QPointF(rt, b), QPointF(mx, b), QPointF(l, b),  QPointF(l, my)};
-}
-
 bool showsHandles(const QRectF &r)
 {
     return r.width() >= handleMinSide && r.height() >= handleMinSide;

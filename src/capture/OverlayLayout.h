@@ -1,4 +1,5 @@
 #pragma once
+#include "document/GripGeometry.h"
 #include <QPointF>
 #include <QRect>
 #include <QRectF>
@@ -35,8 +36,8 @@ QPointF chipOrigin(const QRectF &r, QSizeF chip, QSizeF bounds);
 // the left or above it within 4 pt of the right or bottom edge.
 QPointF pointerLabelOrigin(QPointF p, QSizeF label, QSizeF bounds);
 // The eight grip points: top-left, top-middle, top-right, right-middle, bottom-right,
-// bottom-middle, bottom-left, left-middle.
-std::array<QPointF, 8> gripPoints(const QRectF &r);
+// bottom-middle, bottom-left, left-middle (the canvas's handle order).
+using ::gripPoints;
 // Whether the handles show for a selection.
 bool showsHandles(const QRectF &r);
 // Whether an area counts as a choice (at least 8 × 8 pt).
