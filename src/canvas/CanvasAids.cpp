@@ -33,7 +33,7 @@ QRectF commentBox(const QRectF &text, const Item &item)
 QRectF CanvasController::textFrameOf(const TextItemView *view, bool line)
 {
     Q_UNUSED(line);
-    return view->sceneBoundingRect();
+    return textRectOf(view);
 }
 
 // ---- the chrome ----
@@ -102,7 +102,7 @@ void CanvasController::updateChrome()
         }
         QList<QRectF> frames;
         for (const Item &item : markup.items) {
-            const QRectF r = itemBounds(item);
+            const QRectF r = itemFrame(item);
             if (!r.isNull())
                 frames << r;
         }
@@ -121,7 +121,7 @@ void CanvasController::updateChrome()
     for (const Item &item : markup.items) {
         if (!selection.contains(item.id))
             continue;
-        const QRectF r = itemBounds(item);
+        const QRectF r = itemFrame(item);
         if (!r.isNull())
             outline.addRect(toHost(r).normalized().adjusted(-3, -3, 3, 3));
     }
@@ -154,7 +154,7 @@ void CanvasController::keepContentInView(const QRectF &a)
         return;
     QList<QRectF> frames;
     for (const Item &item : markup.items) {
-        const QRectF r = itemBounds(item);
+        const QRectF r = itemFrame(item);
         if (!r.isNull())
             frames << r;
     }
@@ -321,12 +321,4 @@ void CanvasController::beginEditing(TextItemView *view, const Markup &before)
     view->setTextInteractionFlags(Qt::TextEditorInteraction);
     view->setFocus(Qt::OtherFocusReason);
     updateChrome();
-}
-
-CanvasGeometry CanvasController::directionLayers() const
-{
-    QList<CanvasGeometry::Layer> layers;
-    for (const Shot &shot : std::as_const(markup.shots))
-        layers << CanvasGeometry::Layer{shot.rect, shot.frame(), samplers.value(shot.id)};
-    return CanvasGeometry(layers, RGB{});
 }

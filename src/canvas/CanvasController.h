@@ -505,7 +505,6 @@ private:
     void finishMove(const Drag &done, QPointF p);
     // Sets the cursor and shows it at once when the pointer is over the canvas.
     void setCursor(CursorKind kind);
-    CanvasGeometry directionLayers() const;
     // The laid-out text of a comment in document coordinates; line: at least one line high.
     static QRectF textFrameOf(const TextItemView *view, bool line);
     const QPainterPath &strokedHitPath(const QUuid &id, const QPainterPath &path, double zoom) const;

@@ -318,7 +318,7 @@ void CanvasController::dragStep(Qt::KeyboardModifiers flags, QPointF point)
         QPointF tail = drag.start, head = candidate;
         if (Prefs::autoDirection()) {
             const auto oriented =
-                directionLayers().orientArrow(drag.headAtEnd, drag.start, candidate, orientRadius / z);
+                canvasGeometry().orientArrow(drag.headAtEnd, drag.start, candidate, orientRadius / z);
             tail = oriented.tail;
             head = oriented.head;
             drag.headAtEnd = oriented.kept;
