@@ -32,8 +32,8 @@ QRectF commentBox(const QRectF &text, const Item &item)
 
 QRectF CanvasController::textFrameOf(const TextItemView *view, bool line)
 {
-    Q_UNUSED(line);
-    return textRectOf(view);
+    const QRectF r = line ? view->lineRect() : view->textRect();
+    return view->parentItem() ? view->parentItem()->mapRectToScene(r) : r;
 }
 
 // ---- the chrome ----
@@ -59,11 +59,11 @@ void CanvasController::updateChrome()
     chrome->showGrips(marks, hot);
 
     // 3 to 5: the box of the text being typed and of the text under the pointer.
-    const std::optional<QUuid> edited = editing ? std::optional(editing->item()) : std::nullopt;
+    const std::optional<QUuid> edited = editing ? std::optional(editing->itemID()) : std::nullopt;
     if (hoveredText && (!texts.value(*hoveredText) || hoveredText == edited))
         hoveredText.reset();
     const auto boxOf = [this](const TextItemView *view, bool line) -> std::optional<QRectF> {
-        const auto item = markup.item(view->item());
+        const auto item = markup.item(view->itemID());
         if (!item)
             return std::nullopt;
         return toHost(commentBox(textFrameOf(view, line), *item));
@@ -272,14 +272,13 @@ void CanvasController::editText(const QUuid &id, QPointF p, bool atEnd)
     if (!view)
         return;
     beginEditing(view, markup);
-    QTextCursor c = view->textCursor();
     if (atEnd) {
+        QTextCursor c = view->textCursor();
         c.movePosition(QTextCursor::End);
+        view->setTextCursor(c);
     } else {
-        const int at = view->document()->documentLayout()->hitTest(view->mapFromScene(p), Qt::FuzzyHit);
-        c.setPosition(std::max(at, 0));
+        view->placeCaret(view->parentItem() ? view->parentItem()->mapFromScene(p) : p);
     }
-    view->setTextCursor(c);
 }
 
 // ---- the end of typing ----
@@ -291,11 +290,14 @@ void CanvasController::endEditing()
         return;
     editing = nullptr;
     const bool focused = view->hasFocus();
-    view->setTextInteractionFlags(Qt::NoTextInteraction);
+    view->setEditing(false);
+    view->onKey = nullptr;
+    view->onCommand = nullptr;
+    view->onKeyEquivalent = nullptr;
     view->clearFocus();
-    if (const auto index = markup.itemIndex(view->item())) {
-        const QString text = view->toPlainText();
-        if (text.trimmed().isEmpty()) {
+    if (const auto index = markup.itemIndex(view->itemID())) {
+        const QString text = view->string();
+        if (view->isBlank()) {
             markup.items.removeAt(*index);
             markup.pinNotes();
         } else {
@@ -318,7 +320,7 @@ void CanvasController::beginEditing(TextItemView *view, const Markup &before)
     editing = view;
     editBefore = before;
     controlsQuiet = true;
-    view->setTextInteractionFlags(Qt::TextEditorInteraction);
+    view->setEditing(true);
     view->setFocus(Qt::OtherFocusReason);
     updateChrome();
 }

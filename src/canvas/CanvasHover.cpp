@@ -254,7 +254,7 @@ void CanvasController::updateHover()
 
     std::optional<Grip> grip;
     std::optional<QUuid> hovered;
-    const std::optional<QUuid> edited = editing ? std::optional(editing->item()) : std::nullopt;
+    const std::optional<QUuid> edited = editing ? std::optional(editing->itemID()) : std::nullopt;
     if (hoverPoint && !spaceHeld && (!controls || !controls->part)) {
         grip = gripAt(toHost(*hoverPoint), *hoverPoint);
         if (!grip && !armed) {
@@ -301,7 +301,7 @@ void CanvasController::deleteComment(const QUuid &id)
     const QSet<QUuid> ids = markup.withLinkedItems({id});
     Markup before = markup;
     if (editing) {
-        if (editing->item() == id && editBefore) {
+        if (editing->itemID() == id && editBefore) {
             before = *editBefore;
             editBefore.reset();
         }

@@ -83,13 +83,13 @@ void CanvasController::mouseDown(Qt::KeyboardModifiers rawFlags, int clickCount,
         const auto hit = commentControlsAt(hostPoint);
         if (hit && hit->id == *controlsText && hit->part) {
             if (*hit->part == CommentControls::Part::grip) {
-                if (editing && editing->item() != hit->id)
+                if (editing && editing->itemID() != hit->id)
                     endEditing();
                 Drag d;
                 d.kind = DragKind::moveComment;
                 d.target = hit->id;
                 d.start = d.last = point;
-                if (editing && editing->item() == hit->id) {
+                if (editing && editing->itemID() == hit->id) {
                     const QTextCursor c = editing->textCursor();
                     d.caret = std::pair(c.anchor(), c.position());
                 } else {
@@ -479,7 +479,7 @@ void CanvasController::mouseUp(Qt::KeyboardModifiers, QPointF p)
         break;
     case DragKind::moveComment:
         controlHot.reset();
-        if (editing && editing->item() == done.target) {
+        if (editing && editing->itemID() == done.target) {
             editing->setFocus(Qt::MouseFocusReason);
             if (done.caret) {
                 QTextCursor c = editing->textCursor();
