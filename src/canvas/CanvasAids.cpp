@@ -32,7 +32,9 @@ QRectF commentBox(const QRectF &text, const Item &item)
 
 QRectF CanvasController::textFrameOf(const TextItemView *view, bool line)
 {
-    const QRectF r = line ? view->lineRect() : view->textRect();
+    if (!line)
+        return textRectOf(view);
+    const QRectF r = view->lineRect();
     return view->parentItem() ? view->parentItem()->mapRectToScene(r) : r;
 }
 

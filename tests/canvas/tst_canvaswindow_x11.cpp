@@ -270,6 +270,53 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(closedCount(), before + 1, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(x.client(QStringLiteral("Quillet™")) == 0, 10000);
     }
+
+    // Drawing with the pointer: a drag across the shot leaves a red arrow, a Ctrl-drag a red box
+    // frame, and dragging the box's corner grip moves that corner.
+    void drawingWithThePointer()
+    {
+        XTestInput input;
+        X x;
+        const xcb_window_t canvas = openCanvas(input, x);
+        QVERIFY(canvas);
+        QScreen *under = QGuiApplication::screenAt(QPoint(300, 200));
+        const QList<quint32> extents = x.cardinals(canvas, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL);
+        QCOMPARE(extents.size(), 4);
+        const auto frames = OverlayView::canvasLayout(QRectF(300, 200, 200, 150), under->geometry(),
+                                                      under->availableGeometry(), extents[2], 0, 132);
+        QTRY_COMPARE(x.geometry(canvas), frames.content.toRect());
+        const QPoint shot = frames.shot.translated(frames.content.topLeft()).topLeft().toPoint();
+        const auto isRed = [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 90 && qBlue(p) < 75; };
+        // Red somewhere within 3 pixels of a point of the shot.
+        const auto redNear = [&](QPoint at) {
+            const QImage seen = x.grab(QRect(shot + at - QPoint(3, 3), QSize(7, 7)));
+            for (int y = 0; y < seen.height(); ++y)
+                for (int xx = 0; xx < seen.width(); ++xx)
+                    if (isRed(seen.pixel(xx, y)))
+                        return true;
+            return false;
+        };
+        const auto settle = [] { QTest::qWait(300); };
+
+        input.drag(shot + QPoint(30, 30), shot + QPoint(110, 30));
+        settle();
+        QTRY_VERIFY(redNear(QPoint(50, 30)) && redNear(QPoint(70, 30)) && redNear(QPoint(90, 30)));
+        QVERIFY(!redNear(QPoint(70, 50)));
+
+        input.keyDown(XK_Control_L);
+        input.drag(shot + QPoint(30, 70), shot + QPoint(100, 120));
+        input.keyUp(XK_Control_L);
+        settle();
+        QTRY_VERIFY(redNear(QPoint(65, 70)) && redNear(QPoint(65, 120)) && redNear(QPoint(30, 95)));
+        QVERIFY(!redNear(QPoint(65, 95)));
+
+        // The new box is selected: its bottom-right grip drags that corner.
+        input.drag(shot + QPoint(100, 120), shot + QPoint(120, 140));
+        settle();
+        QTRY_VERIFY(redNear(QPoint(65, 140)) && redNear(QPoint(120, 105)));
+        QVERIFY(!redNear(QPoint(65, 120)) && !redNear(QPoint(100, 95)));
+        QVERIFY(redNear(QPoint(65, 70)));
+    }
 };
 
 QUILLET_TEST_MAIN(TestCanvasWindowX11)
