@@ -44,7 +44,7 @@ double CanvasController::magnification() const
 Qt::KeyboardModifiers CanvasController::drawingFlags(Qt::KeyboardModifiers flags)
 {
     Talk *t = talkController();
-    if (!t || !t->isHeld())
+    if (!t || !t->isHolding())
         return flags;
     switch (Prefs::talkKey()) {
     case TalkKey::control:

@@ -12,8 +12,9 @@ namespace {
 struct FakeTalk : Talk
 {
     bool held = false;
-    bool isHeld() const override { return held; }
+    bool isHolding() const override { return held; }
     void placeBadge() override {}
+    void cancel() override {}
 };
 FakeTalk *fakeTalk = nullptr;
 
