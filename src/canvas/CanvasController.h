@@ -2,6 +2,7 @@
 #include "canvas/CommentControls.h"
 #include "canvas/CursorKind.h"
 #include "canvas/Tool.h"
+#include "canvas/TextItemView.h"
 #include "canvas/Toolbar.h"
 #include "capture/OverlayCanvas.h"
 #include "capture/SessionCanvas.h"
@@ -391,6 +392,31 @@ public:
     // ---- Pointer gestures, hit tests and chrome ----
 
     // ---- Text editing ----
+    // Opens a text view for typing; the undo step of the typing returns to before.
+    void beginEditing(TextItemView *view, const Markup &before);
+    // The text scale of an item: the document's unit times its size step (the current size
+    // for no item or an item not in the document).
+    double textScale(const std::optional<QUuid> &item) const;
+    // Adds a comment without arrow at p (for side right, p is the text's top-left) and opens it.
+    void addComment(TextSide side, const Markup &before, QPointF p, double width);
+    // Scrolls the document so that the edited text with its box and some room below is in view.
+    void scrollEditingIntoView(TextItemView *view);
+    // The edited text changed: the item takes the view's string.
+    void textChanged();
+    // Return, Backspace, Delete, Escape and Tab in the edited text; true when handled here.
+    bool textViewCommand(TextItemView::Command command, QKeyEvent *event);
+    // Delete in an empty comment of an arrow removes the arrow with it as one undo step.
+    bool deleteEmptyComment(QKeyEvent *event);
+    // Shift+Return: a line break that continues a numbered or bulleted list.
+    void continueList(TextItemView *view);
+    // The next list marker for a line's text before the caret: the marker and whether the item
+    // has content; none when the line is not a list item.
+    struct ListMarker
+    {
+        QString marker;
+        bool hasContent = false;
+    };
+    static std::optional<ListMarker> listMarker(const QString &line);
 
     // ---- Toolbar, hint line and drag-out ----
     // The hint line's words: the gestures and keys, the talk key when talking is on, the page

@@ -65,8 +65,6 @@ void CanvasController::updateChrome()
     chrome->setCropBorder(border.isEmpty() ? std::nullopt : std::optional(border));
 }
 
-void CanvasController::updateToolbar() {}
-
 void CanvasController::updateHover()
 {
     if (scrollView)
@@ -85,8 +83,6 @@ void CanvasController::reveal()
     updateHover();
 }
 
-void CanvasController::openNoteForNewShot() {}
-
 void CanvasController::setEditingPlaceholder(const QString &text)
 {
     if (editing)
@@ -98,8 +94,6 @@ void CanvasController::addPictures(const QList<Importer::Picture> &, bool) {}
 void CanvasController::visibleAreaChanged(const QRectF &, const QRectF &) {}
 
 // ---- the session's calls ----
-
-void CanvasController::endEditing() {}
 
 void CanvasController::focusDocument()
 {

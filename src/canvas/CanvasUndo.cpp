@@ -91,6 +91,33 @@ void CanvasController::undoRemoval()
     updateToolbar();
 }
 
+// ---- toolbar state ----
+
+void CanvasController::updateToolbar()
+{
+    int shownColor = color, shownSize = size;
+    QString shownFont = font;
+    std::optional<Item> item;
+    if (editing)
+        item = markup.item(editing->itemID());
+    if (!item)
+        item = singleSelectedItem();
+    if (item) {
+        shownColor = item->color;
+        shownSize = item->size;
+        if (item->kind == ItemKind::text)
+            shownFont = item->font;
+    }
+    const bool canUndo = !history.past.isEmpty() || editing || !removed.isEmpty();
+    const bool canRedo = !history.future.isEmpty() || restored.has_value();
+    if (!toolbar)
+        return;
+    toolbar->update(shownColor, shownSize, shownFont, armed, canUndo, canRedo,
+                    scrollView ? scrollView->magnification() : 1.0);
+    // The toolbar's width may have changed.
+    layout();
+}
+
 // ---- zoom ----
 
 QRectF CanvasController::itemBounds(const Item &item) const
