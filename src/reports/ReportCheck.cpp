@@ -7,6 +7,7 @@
 #include "capture/CaptureSession.h"
 #include "platform/BuildInfo.h"
 #include "platform/Paths.h"
+#include "platform/Permissions.h"
 #include "platform/Preferences.h"
 #include "platform/Scheduler.h"
 
@@ -23,10 +24,8 @@
 
 namespace Reports {
 
-std::function<bool()> screenRecordingAllowed = [] {
-    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) && QGuiApplication::primaryScreen();
-};
-std::function<bool()> accessibilityAllowed = [] { return true; };
+std::function<bool()> screenRecordingAllowed = [] { return Permissions::shared().screen().allowed; };
+std::function<bool()> accessibilityAllowed = [] { return Permissions::shared().access().allowed; };
 
 namespace {
 Scheduler &clock()
