@@ -366,6 +366,7 @@ public:
     void focusDocument() override;
     bool markCurrentPageDone() override;
     void addShotPage(const QImage &image, double pixelScale, const QRectF &rect) override;
+    int shotCount() const override;
 
     // The talk controller, made on first use (none when talking is not in this build).
     Talk *talkController();
