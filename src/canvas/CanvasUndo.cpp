@@ -56,8 +56,10 @@ void CanvasController::undo()
 void CanvasController::redo()
 {
     endEditing();
-    if (restored && restored->clock == clock)
-        return; // making a removal again is the rail's (pages are removed only from it)
+    if (restored && restored->clock == clock) {
+        redoRemoval();
+        return;
+    }
     const std::optional<Markup> next = history.redo(markup);
     if (!next)
         return;
@@ -76,6 +78,7 @@ void CanvasController::undoRemoval()
         return;
     const Removal removal = removed.takeLast();
     saveCurrentPage();
+    restoreRemovedEntries(removal);
     QList<QUuid> firstShots;
     for (const Removal::RemovedPage &r : removal.pages) {
         const int at = std::min<int>(r.index, int(pages.size()));
