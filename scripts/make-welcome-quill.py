@@ -3,7 +3,7 @@
 melt-9.png, 400 x 370): a writing quill that sags and drips a little more at every stage, into a
 growing puddle. The header shows only the band from 96 to about 245 above its titles, so the
 quill lies there. Uses only the standard library; run it again after changing the drawing."""
-import importlib.util
+import runpy
 import math
 import os
 import sys
@@ -118,10 +118,9 @@ def render(stage):
 def png(width, height, raw):
     """The PNG writer of the melt icons' script."""
     path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "make-melt-icons.py")
-    spec = importlib.util.spec_from_file_location("make_melt_icons", path)
-    icons = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(icons)
-    return icons.png(width, height, raw)
+    # The icon script's PNG writer, shared rather than written twice.
+    icons = runpy.run_path(path)
+    return icons["png"](width, height, raw)
 
 
 def main():
