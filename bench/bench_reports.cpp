@@ -4,9 +4,15 @@
 #include "reports/CrashCapture.h"
 #include "reports/Reports.h"
 
+#include "app/PreferenceReaders.h"
+#include "platform/BuildInfo.h"
+#include "platform/Paths.h"
+#include "platform/Preferences.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -110,6 +116,56 @@ void BM_FitEverythingLarge(benchmark::State &state)
         benchmark::DoNotOptimize(r.json(false));
 }
 BENCHMARK(BM_FitEverythingLarge)->Unit(benchmark::kMillisecond);
+
+// The report check's main-thread part with three new crash files of about 200 KB: finding,
+// reading and parsing them, and making their reports.
+void BM_ReportCheckThreeCrashes(benchmark::State &state)
+{
+    const QString folder = Paths::crashReportsDir();
+    QDir().mkpath(folder);
+    QString frames;
+    for (int i = 0; frames.size() < 200000; ++i)
+        frames += QStringLiteral("{\"imageIndex\":0,\"symbol\":\"frame%1()\"},").arg(i);
+    frames.chop(1);
+    for (int n = 0; n < 3; ++n) {
+        QFile f(folder + QStringLiteral("/quillet-%1.ips").arg(n));
+        f.open(QIODevice::WriteOnly);
+        f.write(QStringLiteral("{\"app_name\":\"Quillet\",\"bundleID\":\"%1\",\"app_version\":\"1\",\"build_version\":\"1\"}\n"
+                               "{\"exception\":{\"type\":\"EXC_BAD_ACCESS\",\"signal\":\"SIGSEGV\"},\"usedImages\":[{\"name\":\"Quillet\"}],"
+                               "\"threads\":[{\"triggered\":true,\"frames\":[%2]}]}")
+                    .arg(BuildInfo::bundleIdentifier(), frames).toUtf8());
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        Prefs::store().remove(QStringLiteral("reports.seen"));
+        state.ResumeTiming();
+        const QList<CrashLog> logs = Reports::findCrashLogs();
+        QList<Report> reports;
+        for (const CrashLog &log : logs)
+            reports << Reports::crashReport(log);
+        if (reports.size() != 3)
+            state.SkipWithError("not three crash reports");
+        benchmark::DoNotOptimize(reports);
+    }
+}
+BENCHMARK(BM_ReportCheckThreeCrashes)->Unit(benchmark::kMillisecond);
+
+// "Report a Problem…" to the window on screen: the report, the window, showing it.
+void BM_ReportProblemWindow(benchmark::State &state)
+{
+    for (auto _ : state) {
+        Reports::reportProblem();
+        QCoreApplication::processEvents();
+        if (!Reports::openWindow || !Reports::openWindow->window()->isVisible())
+            state.SkipWithError("no window");
+        state.PauseTiming();
+        Reports::openWindow->window()->close();
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReportProblemWindow)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char **argv)

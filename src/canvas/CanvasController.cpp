@@ -196,6 +196,7 @@ CanvasController::CanvasController(const ShotImages &images_, const Markup &mark
         self->focusDocument();
         self->railFocused = true;
     };
+    wirePageRail();
     rail->onDropped = [](int files) {
         toast(files == 1 ? QStringLiteral("Dropped") : QStringLiteral("%1 shots dropped").arg(files), 0.9);
     };

@@ -2,6 +2,7 @@
 #include "canvas/CommentControls.h"
 #include "canvas/CursorKind.h"
 #include "canvas/Tool.h"
+#include "canvas/TextItemView.h"
 #include "canvas/Toolbar.h"
 #include "capture/OverlayCanvas.h"
 #include "capture/SessionCanvas.h"
@@ -16,6 +17,8 @@
 #include "document/Shot.h"
 #include "document/TalkKey.h"
 #include "document/TextSide.h"
+#include "export/ExportScene.h"
+#include "history/Recents.h"
 #include "history/SavedPage.h"
 #include "platform/Scheduler.h"
 #include "rail/PageRail.h"
@@ -50,6 +53,7 @@ class LayerItem;
 class QGraphicsItem;
 class QGraphicsPathItem;
 class QLabel;
+class QMimeData;
 class QTimer;
 class QVariantAnimation;
 class QWidget;
@@ -379,6 +383,7 @@ public:
     void focusDocument() override;
     bool markCurrentPageDone() override;
     void addShotPage(const QImage &image, double pixelScale, const QRectF &rect) override;
+    int shotCount() const override;
 
     // The talk controller, made on first use (none when talking is not in this build).
     Talk *talkController();
@@ -448,6 +453,29 @@ public:
     // ---- Text editing ----
     // Opens a text view for typing; the undo step of the typing returns to before.
     void beginEditing(TextItemView *view, const Markup &before);
+    // The text scale of an item: the document's unit times its size step (the current size
+    // for no item or an item not in the document).
+    double textScale(const std::optional<QUuid> &item) const;
+    // Adds a comment without arrow at p (for side right, p is the text's top-left) and opens it.
+    void addComment(TextSide side, const Markup &before, QPointF p, double width);
+    // Scrolls the document so that the edited text with its box and some room below is in view.
+    void scrollEditingIntoView(TextItemView *view);
+    // The edited text changed: the item takes the view's string.
+    void textChanged();
+    // Return, Backspace, Delete, Escape and Tab in the edited text; true when handled here.
+    bool textViewCommand(TextItemView::Command command, QKeyEvent *event);
+    // Delete in an empty comment of an arrow removes the arrow with it as one undo step.
+    bool deleteEmptyComment(QKeyEvent *event);
+    // Shift+Return: a line break that continues a numbered or bulleted list.
+    void continueList(TextItemView *view);
+    // The next list marker for a line's text before the caret: the marker and whether the item
+    // has content; none when the line is not a list item.
+    struct ListMarker
+    {
+        QString marker;
+        bool hasContent = false;
+    };
+    static std::optional<ListMarker> listMarker(const QString &line);
 
     // ---- Toolbar, hint line and drag-out ----
     // The hint line's words: the gestures and keys, the talk key when talking is on, the page
@@ -473,6 +501,59 @@ public:
     void fontPanelChanged(const QString &name);
 
     // ---- Pages, pasted pictures and the rail feed ----
+    // A new page from a captured picture (pixels per point, its place on the canvas in points)
+    // and the frame in the host where its shot is shown first.
+    struct MadePage
+    {
+        Page page;
+        QRectF frame;
+    };
+    MadePage makePage(const QImage &image, double pixelScale, const QRectF &rect);
+    // Makes page index current; frame: where in the host its first shot appears (none: its saved
+    // view, else fitted); pagesOnly goes to the rail rebuild.
+    void showPage(int index, const std::optional<QRectF> &frame = std::nullopt, bool pagesOnly = true);
+    void setPageHistory(int index, const std::optional<QString> &id, const std::optional<QDateTime> &created) override;
+    QList<SessionPage> pagesForSaving() const override;
+    int pageCount() const override { return int(pages.size()); }
+    RenderedPage renderCurrentPage(bool halfSize) override;
+    // A shot taken for this canvas becomes page 0, shown ready for typing.
+    void addShot(const QImage &image, double pixelScale, const QRectF &rect);
+    // An earlier capture becomes a page placed by its date and is shown; false when nothing
+    // opened (already a page, or unreadable).
+    bool openRecent(const QString &id);
+    void selectPage(int index);
+    void updateThumbnailNow();
+    bool thumbnailPending() const { return thumbnailDue.has_value(); }
+    // Turns the saved pages of a reopened canvas into pages and shows the one named id.
+    void restorePages(const QList<SavedPage> &saved, const QString &id);
+    // Removes the rows picked in the rail (pages and earlier captures); false when nothing went.
+    bool removePages(const QList<PageRail::Row> &rows);
+    // Undo of the latest removal's history side: trashed entries come back, unforgotten, and the
+    // session writes the restored pages again.
+    void restoreRemovedEntries(const Removal &removal);
+    // Redo of an undone removal: the same pages and earlier captures go again.
+    void redoRemoval();
+
+    // The export scene of the canvas as it stands, and the density exports render at.
+    ExportScene exportScene();
+    double exportScale() const;
+    // The rows of the rail in display order: earlier captures between pages by date.
+    QList<PageRail::Row> railRows() const;
+    QList<PageRail::Recent> recentsForRail();
+    void pictureNextRecent();
+    void unforgetRecent(const QString &id);
+    // The PNG data the rail drags out: a page's exported picture, an earlier capture's.
+    static std::optional<QByteArray> pageFileData(const ExportScene &scene, double scale);
+    static std::optional<QByteArray> recentFileData(const QString &id);
+    // The file the rail drags out for a row.
+    std::optional<RailDragOut::File> fileFor(const PageRail::Row &row);
+
+    // Read-outs. stateDump: the first shot, the zoom and unit, then one line per item (a
+    // comment's line breaks written as "\n").
+    QString stateDump() const;
+    QStringList recentShownIDs() const;
+    QStringList railRowIDs() const;
+    QString pageID(int index) const;
 
     // ---- Spoken words ----
     // Where the listening badge goes, in the host's coordinates: the box of the comment being
@@ -518,6 +599,12 @@ private:
     // -- text editing --
     // -- toolbar and hint --
     // -- pages --
+    void wirePageRail();
+    QRectF fittedFrame(const QRectF &rect) const;
+    void insertPages(int at, const QList<Page> &added);
+    void finishRecentPicture(const QString &id, std::optional<Recents::Loaded> loaded,
+                             const ExportScene::Samplers &samplers);
+    QSet<QString> m_railReads; // earlier captures whose small picture is being read
     // -- spoken words --
     // Picks the comment the words go into; false when the words wait or were given up.
     bool chooseSpokenTarget();

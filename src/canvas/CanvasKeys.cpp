@@ -11,6 +11,10 @@
 #include "platform/Preferences.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QKeyEvent>
 
 #include <algorithm>
@@ -55,6 +59,11 @@ bool CanvasController::keyDown(QKeyEvent *event)
         rail->clearPicks();
     }
 
+    if (code == KeyCode::Return || code == KeyCode::KeypadEnter) {
+        if (session)
+            session->copy();
+        return true;
+    }
     if (code == KeyCode::Escape) {
         if (armed) {
             armed.reset();
@@ -143,6 +152,32 @@ bool CanvasController::keyEquivalent(QKeyEvent *event)
     const bool shift = mods.testFlag(Qt::ShiftModifier);
     const std::optional<int> code = KeyTable::fromQtKey(event->key(), mods);
     const QString c = keyCharacter(event);
+    if (code == KeyCode::Return || code == KeyCode::KeypadEnter) {
+        endEditing();
+        if (session)
+            session->send();
+        return true;
+    }
+    // The text being edited takes select all, cut, paste (as plain text) and copy of its text;
+    // copy with no text selected copies the picture.
+    if (TextItemView *view = editing; view && !shift) {
+        if (c == QLatin1String("a")) {
+            QTextCursor all(view->document());
+            all.select(QTextCursor::Document);
+            view->setTextCursor(all);
+            return true;
+        }
+        if (c == QLatin1String("x")) {
+            view->copySelection(true);
+            return true;
+        }
+        if (c == QLatin1String("v")) {
+            view->insertPlainText(QGuiApplication::clipboard()->text());
+            return true;
+        }
+        if (c == QLatin1String("c") && view->copySelection(false))
+            return true;
+    }
     if ((code == KeyCode::Up || code == KeyCode::Down) && !editing) {
         railStep(*code);
         railFocused = true;
@@ -159,6 +194,16 @@ bool CanvasController::keyEquivalent(QKeyEvent *event)
             redo();
         else
             undo();
+        return true;
+    }
+    if (c == QLatin1String("c")) {
+        if (session)
+            session->copy();
+        return true;
+    }
+    if (c == QLatin1String("s")) {
+        if (session)
+            session->save();
         return true;
     }
     if (c == QLatin1String("d")) {

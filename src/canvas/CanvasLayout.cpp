@@ -207,7 +207,7 @@ void CanvasController::refreshRail(bool pagesOnly)
         if (page.done)
             done.insert(i);
     }
-    rail->reload(pictures, keys, currentPage, recentShown, done);
+    rail->reload(pictures, keys, currentPage, recentShown, done, railRows());
     if (hidden != wasHidden) {
         layout();
         if (!pagesOnly)
@@ -245,13 +245,6 @@ void CanvasController::runThumbnail(int tries)
         return;
     }
     scheduleThumbnail(false, tries + 1, 0.15);
-}
-
-void CanvasController::makePagePicture()
-{
-    pictured = markup;
-    picturedAt = scheduler()->now();
-    pictureStale = false;
 }
 
 QColorSpace CanvasController::displaySpace() const

@@ -56,8 +56,10 @@ void CanvasController::undo()
 void CanvasController::redo()
 {
     endEditing();
-    if (restored && restored->clock == clock)
-        return; // making a removal again is the rail's (pages are removed only from it)
+    if (restored && restored->clock == clock) {
+        redoRemoval();
+        return;
+    }
     const std::optional<Markup> next = history.redo(markup);
     if (!next)
         return;
@@ -76,6 +78,7 @@ void CanvasController::undoRemoval()
         return;
     const Removal removal = removed.takeLast();
     saveCurrentPage();
+    restoreRemovedEntries(removal);
     QList<QUuid> firstShots;
     for (const Removal::RemovedPage &r : removal.pages) {
         const int at = std::min<int>(r.index, int(pages.size()));
@@ -89,6 +92,33 @@ void CanvasController::undoRemoval()
     restored = Restored{firstShots, removal.recents, clock};
     railFocused = true;
     updateToolbar();
+}
+
+// ---- toolbar state ----
+
+void CanvasController::updateToolbar()
+{
+    int shownColor = color, shownSize = size;
+    QString shownFont = font;
+    std::optional<Item> item;
+    if (editing)
+        item = markup.item(editing->itemID());
+    if (!item)
+        item = singleSelectedItem();
+    if (item) {
+        shownColor = item->color;
+        shownSize = item->size;
+        if (item->kind == ItemKind::text)
+            shownFont = item->font;
+    }
+    const bool canUndo = !history.past.isEmpty() || editing || !removed.isEmpty();
+    const bool canRedo = !history.future.isEmpty() || restored.has_value();
+    if (!toolbar)
+        return;
+    toolbar->update(shownColor, shownSize, shownFont, armed, canUndo, canRedo,
+                    scrollView ? scrollView->magnification() : 1.0);
+    // The toolbar's width may have changed.
+    layout();
 }
 
 // ---- zoom ----

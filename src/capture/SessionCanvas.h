@@ -36,6 +36,8 @@ public:
 
     // The number of pages.
     virtual int pageCount() const { return 1; }
+    // The number of shots in the current page's markup.
+    virtual int shotCount() const { return 1; }
     // The current page rendered as the exported picture (exact, margin 16 output pixels, at
     // half density under halfSize), with its export density.
     virtual RenderedPage renderCurrentPage(bool halfSize) { return {}; }

@@ -34,6 +34,7 @@
 #include "platform/Preferences.h"
 #include "platform/ScreenSource.h"
 #include "reports/Reports.h"
+#include "onboarding/OnboardingWindowController.h"
 #include "reports/UsageStatistics.h"
 #include "settings/SettingsWindowController.h"
 #include "settings/ShortcutRecorder.h"
@@ -83,7 +84,7 @@ AppDelegate::AppDelegate(const QStringList &arguments, std::shared_ptr<ScreenSou
     samplePicture = [](int width, int height, int variant) { return ::samplePicture(width, height, variant); };
     trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     keysCanBeSynthesized = [] { return KeySynth::shared().trusted(); };
-    showWelcome = [this] { notInThisBuild(QStringLiteral("the welcome window")); };
+    showWelcome = [this] { openWelcome(); };
     clipboardPicture = [] { return Importer::canRead(QGuiApplication::clipboard()->mimeData()); };
     showAlert = [](const QString &informative) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Quillet™"),
@@ -195,6 +196,8 @@ void AppDelegate::applicationDidFinishLaunching()
             self->m_menus->refreshItems();
         if (self->m_settings)
             self->m_settings->refresh();
+        if (self->m_welcome)
+            self->m_welcome->refresh();
     };
     m_hotKeys->registerAll();
 
@@ -264,7 +267,7 @@ void AppDelegate::applicationDidFinishLaunching()
         if (self)
             self->captureIntoCanvas(session, CaptureAction::areaToCanvas);
     };
-    CaptureSession::sessionEndedHook = [] {};
+    installOnboardingHooks();
     // The canvas window resizes from its edges.
     OverlayWindow::makeEdges = [] { return std::make_unique<EdgeResizer>(); };
     // History writes and saved files of the canvas.
@@ -298,15 +301,14 @@ void AppDelegate::applicationDidFinishLaunching()
     if (screenCaptureAllowed())
         m_freezer->refresh();
     if (m_options.welcome) {
-        showWelcome();
+        stageWelcome(*m_options.welcome);
         return;
     }
     if (!m_options.settingsSections().isEmpty()) {
         stageSettings(m_options.settingsSections(), m_options.unseen);
         return;
     }
-    const bool onboardingDone = Prefs::store().boolValue(QStringLiteral("onboarding.done")).value_or(false);
-    if (!onboardingDone || !screenCaptureAllowed() || !keysCanBeSynthesized())
+    if (welcomeIsDue())
         showWelcome();
 }
 

@@ -19,6 +19,7 @@
 class CaptureSession;
 class HotKeyCenter;
 class Menus;
+class OnboardingWindowController;
 class QAction;
 class QKeyEvent;
 class QMenu;
@@ -92,6 +93,16 @@ public:
     SettingsWindowController *settingsWindow();
     // "--settings": one staged window per specification (the first is the application's).
     void stageSettings(const QStringList &specs, bool unseen);
+    // The welcome window (made on first use and kept), shown; a visible settings window steps
+    // aside until it closes.
+    void openWelcome();
+    OnboardingWindowController *welcomeWindow();
+    // "--welcome": the welcome window shown with staged answers.
+    void stageWelcome(const QString &value);
+    // Whether the launch shows the welcome window: not seen yet, or something it sets up missing.
+    bool welcomeIsDue();
+    // After every capture session: while the welcome window shows, its last step is ticked.
+    void sessionEnded();
     void restart();
     // What a restart passes to the new process, and the script that waits for this one to end.
     QStringList restartArguments() const;
@@ -144,6 +155,7 @@ private:
     void reopenNewest();
     void buildMenus();
     void sayThereIsNoTray();
+    void installOnboardingHooks();
 
     QStringList m_arguments;
     LaunchOptions m_options;
@@ -159,4 +171,5 @@ private:
     Menus *m_menus = nullptr;
     SettingsWindowController *m_settings = nullptr;
     QList<SettingsWindowController *> m_stagedSettings;
+    OnboardingWindowController *m_welcome = nullptr;
 };

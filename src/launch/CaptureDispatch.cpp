@@ -7,6 +7,7 @@
 #include "app/PreferenceReaders.h"
 #include "app/Toast.h"
 #include "capture/CaptureSession.h"
+#include "capture/SessionCanvas.h"
 #include "capture/ScreenFreezer.h"
 #include "history/Recents.h"
 #include "platform/Preferences.h"
@@ -220,7 +221,9 @@ void AppDelegate::captureIntoCanvas(CaptureSession *session, CaptureAction actio
         };
         const QList<ScreenInfo> screens = self->m_freezer->source()->screens();
         if (self->m_demo) {
-            finish(self->demoFrames(screens, 1));
+            // The sample picture varies with the shots the canvas has already.
+            SessionCanvas *canvas = target && CaptureSession::canvasOf ? CaptureSession::canvasOf(target->active()) : nullptr;
+            finish(self->demoFrames(screens, canvas ? canvas->shotCount() : 1));
             return;
         }
         auto *watcher = new QFutureWatcher<QList<FrozenFrame>>(self);

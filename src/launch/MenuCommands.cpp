@@ -86,6 +86,10 @@ MenuActions AppDelegate::menuActions()
         if (self)
             self->openSettings(SettingsSections::fromRawValue(raw));
     };
+    a.openWelcome = [self] {
+        if (self && self->showWelcome)
+            self->showWelcome();
+    };
     a.restart = call(&AppDelegate::restart);
     a.reportProblem = [] { Reports::reportProblem(); };
     a.statusMenuOpen = [self](bool open) {

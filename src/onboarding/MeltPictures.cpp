@@ -5,6 +5,7 @@
 static void initWelcomeResources()
 {
     Q_INIT_RESOURCE(onboarding);
+    Q_INIT_RESOURCE(WelcomeQuill);
 }
 
 namespace MeltPictures {

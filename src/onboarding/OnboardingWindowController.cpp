@@ -45,24 +45,30 @@ OnboardingWindowController::OnboardingWindowController(HotKeyCenter &center, Sch
     m_window->resize(windowWidth, initialHeight);
     m_window->setMinimumWidth(windowWidth);
     m_window->setMaximumWidth(windowWidth);
-    connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
-        if (!visible)
-            windowClosed();
-    });
+    // Closed by its button or the window manager; a capture hides it for a moment without
+    // closing it.
+    m_window->installEventFilter(this);
     buildContent();
     refresh();
     fitHeight(false);
 }
 
+bool OnboardingWindowController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window && event->type() == QEvent::Close && m_open)
+        windowClosed();
+    return false;
+}
+
 OnboardingWindowController::~OnboardingWindowController()
 {
+    m_window->removeEventFilter(this);
     stopPoll();
     m_recorder->onStart = nullptr;
     m_recorder->onEnd = nullptr;
     m_recorder->onRecord = nullptr;
     m_recorder->onRefuse = nullptr;
     m_recorder->stopRecording();
-    disconnect(m_window, nullptr, this, nullptr);
     delete m_header;
     delete m_window;
 }
@@ -204,7 +210,7 @@ void OnboardingWindowController::stage(const QString &value)
 
 bool OnboardingWindowController::isVisible() const
 {
-    return m_window && m_window->isVisible();
+    return m_open;
 }
 
 void OnboardingWindowController::show()
@@ -225,6 +231,7 @@ void OnboardingWindowController::show()
         }
     }
     m_model->setHeaderInside(!Compositing::isActive());
+    m_open = true;
     m_window->show();
     m_window->raise();
     m_window->requestActivate();
@@ -253,7 +260,7 @@ void OnboardingWindowController::startPoll()
             return;
         self->m_timer = 0;
         self->pollPermissions();
-        if (self && self->isVisible())
+        if (self && self->m_open)
             self->startPoll();
     });
 }
@@ -337,6 +344,8 @@ void OnboardingWindowController::fitHeight(bool animated)
 
 void OnboardingWindowController::markShotTaken()
 {
+    if (!m_model->captured())
+        activityLog(QStringLiteral("welcome: the first shot is taken"));
     m_model->markShotTaken();
 }
 
@@ -401,6 +410,7 @@ void OnboardingWindowController::setLogin(bool wanted)
 
 void OnboardingWindowController::windowClosed()
 {
+    m_open = false;
     m_recorder->stopRecording();
     stopPoll();
     Preferences &prefs = Prefs::store();

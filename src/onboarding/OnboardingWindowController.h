@@ -52,6 +52,7 @@ public:
     // A picture of the window and its header, drawn from their own rendering, as PNG; empty
     // when there is none.
     QByteArray pngSnapshot();
+    // Shown and not closed since (hidden for a moment by a capture counts as shown).
     bool isVisible() const;
 
     WelcomeModel *model() const { return m_model; }
@@ -65,6 +66,9 @@ public:
     static std::function<bool(CaptureAction, HotKeyCenter &)> offerTakeOverHook;
     static std::function<void(const QString &, double)> toastHook;
     static std::function<void(const QString &)> openLegalHook;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 signals:
     // The window closed (by its button or the window manager).
@@ -96,6 +100,7 @@ private:
     HeaderWindow *m_header = nullptr;
     QVariantAnimation *m_resize = nullptr;
     Scheduler::Ticket m_timer = 0;
+    bool m_open = false; // shown and not closed since (a capture may hide it for a moment)
     std::optional<std::pair<bool, bool>> m_lastAccess;
     std::optional<std::pair<bool, bool>> m_accessForTest;
 };

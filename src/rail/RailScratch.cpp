@@ -1,13 +1,12 @@
 #include "rail/RailScratch.h"
 
+#include "export/ExportScene.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
-#include <cerrno>
 #include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 const QString dragPrefix = QStringLiteral("drag-");
@@ -17,16 +16,7 @@ namespace RailScratch {
 
 QString folder()
 {
-    const QString path = QDir::tempPath() + QStringLiteral("/Quillet-") + QString::number(getuid());
-    const QByteArray native = QFile::encodeName(path);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-        return {};
-    struct stat st;
-    if (::lstat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid())
-        return {};
-    if ((st.st_mode & 0777) != 0700 && ::chmod(native.constData(), 0700) != 0)
-        return {};
-    return path;
+    return ExportScene::scratchFolder();
 }
 
 void prune(const QString &base, double seconds)

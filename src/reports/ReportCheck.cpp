@@ -7,6 +7,7 @@
 #include "capture/CaptureSession.h"
 #include "platform/BuildInfo.h"
 #include "platform/Paths.h"
+#include "platform/Permissions.h"
 #include "platform/Preferences.h"
 #include "platform/Scheduler.h"
 
@@ -18,15 +19,14 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QUuid>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
 
 namespace Reports {
 
-std::function<bool()> screenRecordingAllowed = [] {
-    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) && QGuiApplication::primaryScreen();
-};
-std::function<bool()> accessibilityAllowed = [] { return true; };
+std::function<bool()> screenRecordingAllowed = [] { return Permissions::shared().screen().allowed; };
+std::function<bool()> accessibilityAllowed = [] { return Permissions::shared().access().allowed; };
 
 namespace {
 Scheduler &clock()
@@ -110,16 +110,20 @@ QList<CrashLog> findCrashLogs()
     if (!entries.isEmpty())
         Prefs::store().setValue(QStringLiteral("reports.seen"),
                                 entries.first().lastModified().toUTC().toString(Qt::ISODateWithMs));
+    // The files are read and parsed side by side; the order stays newest first.
+    const Scrub::Identity who = Paths::identity();
+    const QList<std::optional<CrashLog>> read = QtConcurrent::blockingMapped(
+        entries.mid(0, 3), [who](const QFileInfo &entry) -> std::optional<CrashLog> {
+            QFile file(entry.filePath());
+            if (!file.open(QIODevice::ReadOnly))
+                return std::nullopt;
+            return CrashLog::read(QString::fromUtf8(file.readAll()), who);
+        });
     QList<CrashLog> logs;
     const QString bundle = BuildInfo::bundleIdentifier();
-    for (const QFileInfo &entry : entries.mid(0, 3)) {
-        QFile file(entry.filePath());
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const std::optional<CrashLog> log = CrashLog::read(QString::fromUtf8(file.readAll()), Paths::identity());
+    for (const std::optional<CrashLog> &log : read)
         if (log && !bundle.isEmpty() && log->bundleID == bundle)
             logs << *log;
-    }
     return logs;
 }
 

@@ -107,6 +107,9 @@ void showWindow(Mode mode, const QList<Report> &reports)
         windowFinished(controller, outcome);
     };
     openWindow = controller;
+    activityLog(QStringLiteral("reports: asking about %1 %2 report(s)")
+                    .arg(reports.size())
+                    .arg(mode == Mode::crash ? QStringLiteral("crash") : QStringLiteral("problem")));
     QDialog *window = controller->window();
     place(window);
     window->show();

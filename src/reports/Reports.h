@@ -89,7 +89,8 @@ QString screenText(const SystemProbe::Screen &screen);
 QString installID();
 
 // --- The report check
-// Lets the report check see the permissions (defaults: a reachable display; allowed).
+// Lets the report check see the permissions (defaults: the platform's answers for screen
+// capture and synthesized keys).
 extern std::function<bool()> screenRecordingAllowed;
 extern std::function<bool()> accessibilityAllowed;
 // Shows the report window in crash mode with these reports (tests put their own here); unset,

@@ -14,6 +14,7 @@
 std::function<void()> PanePreferences::sendStatsIfDue;
 std::function<void()> PanePreferences::talkSettingsChanged;
 std::function<QVariantList()> PanePreferences::legalDocumentsHook;
+std::function<void(const QString &)> PanePreferences::openLegalHook;
 std::function<QString()> PanePreferences::siteRootHook;
 
 namespace {
@@ -145,6 +146,10 @@ void PanePreferences::writeMail() const
 
 void PanePreferences::openLegal(const QString &path) const
 {
+    if (openLegalHook) {
+        openLegalHook(path);
+        return;
+    }
     if (!siteRoot().isEmpty())
         UrlOpener::open(QUrl(siteRoot() + path));
 }

@@ -79,6 +79,8 @@ public:
     // The legal documents (title, detail, path) and the site they live on.
     static std::function<QVariantList()> legalDocumentsHook;
     static std::function<QString()> siteRootHook;
+    // Shows a legal document by its path; by default the site root and path open in the browser.
+    static std::function<void(const QString &)> openLegalHook;
 
 signals:
     void changed();

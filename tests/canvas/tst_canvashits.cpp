@@ -49,6 +49,7 @@ private slots:
         f = std::make_unique<CanvasFixture>(QSize(1440, 875), 1, OverlayViewHost::Mode::Canvas);
         c = f->open(QRectF(100, 100, 600, 400));
         QVERIFY(c);
+        c->endEditing(); // the new shot's untouched comment goes
         c->scrollView->zoom(1, QPointF());
     }
     void cleanup()

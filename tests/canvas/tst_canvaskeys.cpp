@@ -35,6 +35,7 @@ private slots:
         CanvasController::scheduler() = &clock;
         f = std::make_unique<CanvasFixture>(QSize(1440, 875), 1, OverlayViewHost::Mode::Canvas);
         c = f->open(QRectF(100, 100, 600, 400));
+        c->endEditing(); // the new shot's untouched comment goes
     }
     void cleanup()
     {

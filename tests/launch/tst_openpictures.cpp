@@ -41,6 +41,8 @@ struct FakeCanvas : SessionCanvas {
     {
         added.append({int(pictures.size()), open});
     }
+    int shots = 1;
+    int shotCount() const override { return shots; }
 };
 } // namespace
 
@@ -111,6 +113,28 @@ private slots:
         QCOMPARE(opened.size(), 1);
         QCOMPARE(canvas.added.last(), (QPair<int, bool>{2, true}));
         QCOMPARE(toastText(), Importer::addedMessage(2, 1));
+    }
+
+    // In demo mode a further shot for a canvas draws the sample picture of its shot count.
+    void aDemoShotVariesWithTheCanvasShots()
+    {
+        QSKIP("the canvas does not report its shot count to the demo picture yet");
+        delegate.reset();
+        delegate = std::make_unique<AppDelegate>(QStringList{"quillet", "--demo"}, fake);
+        QList<int> variants;
+        delegate->samplePicture = [&variants](int w, int h, int variant) {
+            variants << variant;
+            QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::gray);
+            return image;
+        };
+        delegate->openPictures({picture(300, 200)}, 0);
+        CaptureSession *session = CaptureSession::currentSession();
+        QVERIFY(session);
+        canvas.shots = 3;
+        delegate->captureIntoCanvas(session, CaptureAction::areaToCanvas);
+        QTRY_VERIFY(!variants.isEmpty());
+        QCOMPARE(variants.first(), 3);
     }
 
     void unreadableOnly()

@@ -141,6 +141,11 @@ private slots:
         QFETCH(bool, byButton);
         f->make().stage(QStringLiteral("done:8"));
         showWindow();
+        // A capture hides our windows for a moment: that is no closing.
+        f->window().hide();
+        f->window().show();
+        QVERIFY(f->controller->isVisible());
+        QVERIFY(!Preferences::shared().boolValue(QStringLiteral("onboarding.done")));
         f->model().toggleRecording();
         if (byButton)
             f->model().finish();

@@ -30,7 +30,7 @@ Item {
                     width: 400
                     height: 370
                     source: modelData
-                    sourceSize: Qt.size(800, 740)
+                    sourceSize: Qt.size(400, 370)
                     fillMode: Image.Stretch
                     smooth: true
                     mipmap: true
