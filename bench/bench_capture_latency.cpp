@@ -143,6 +143,13 @@ int main(int argc, char **argv)
     }
     QFile::setPermissions(home.path() + QStringLiteral("/XDG_RUNTIME_DIR"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QString logDir = home.path() + QStringLiteral("/XDG_STATE_HOME/Quillet");
+    // A user who has been welcomed already: no welcome window is on screen to hide and repaint
+    // around during the freeze.
+    QDir().mkpath(home.path() + QStringLiteral("/XDG_CONFIG_HOME/Quillet"));
+    QFile prefs(home.path() + QStringLiteral("/XDG_CONFIG_HOME/Quillet/preferences.json"));
+    if (prefs.open(QIODevice::WriteOnly))
+        prefs.write(R"({"onboarding.done": true})");
+    prefs.close();
 
     QProcess process;
     process.setProcessEnvironment(env);
