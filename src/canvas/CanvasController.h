@@ -13,6 +13,7 @@
 #include "document/Item.h"
 #include "document/Markup.h"
 #include "document/PixelSampler.h"
+#include "document/RailGrid.h"
 #include "document/RGB.h"
 #include "document/Shot.h"
 #include "document/TalkKey.h"
@@ -435,6 +436,9 @@ public:
     std::optional<ControlsHit> commentControlsAt(QPointF q) const;
     // The bin's action: the comment and its arrow go, in one undo step.
     void deleteComment(const QUuid &id);
+    // An arrow key while the rail has the keyboard: the neighbouring row becomes the current
+    // page (an earlier capture opens as a page); false at either end or without a current row.
+    bool stepRail(RailGrid::Move move);
     // Keeps the content where it was relative to the free area's centre after that area moved.
     void keepContentInView(const QRectF &previousArea);
     // The crop stop of a crop drag: the canvas jolts when an edge is pushed past the picture.

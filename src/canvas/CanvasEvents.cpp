@@ -7,6 +7,7 @@
 #include "capture/OverlayView.h"
 #include "document/GripGeometry.h"
 #include "platform/KeyTable.h"
+#include "rail/PageRail.h"
 #include "rail/RailEdge.h"
 
 #include <QKeyEvent>
@@ -64,6 +65,27 @@ void CanvasController::nudge(int keyCode, bool shift)
     }
     recordUndo(before);
     refresh(false);
+}
+
+bool CanvasController::stepRail(RailGrid::Move move)
+{
+    if (rail)
+        rail->clearPicks();
+    const QList<PageRail::Row> rows = railRows();
+    const qsizetype at = rows.indexOf(PageRail::Row::ofPage(currentPage));
+    if (at < 0)
+        return false;
+    const std::optional<int> target = RailGrid::step(int(at), move, int(rows.size()));
+    if (!target)
+        return false;
+    const PageRail::Row &row = rows.at(*target);
+    if (row.isRecent()) {
+        openRecent(row.recent);
+    } else if (row.page != currentPage && row.page >= 0 && row.page < pages.size()) {
+        saveCurrentPage();
+        showPage(row.page, std::nullopt, true);
+    }
+    return true;
 }
 
 void CanvasController::spokenPointed()

@@ -334,10 +334,12 @@ void CanvasController::selectAll()
     refresh(false);
 }
 
-bool CanvasController::railStep(int)
+bool CanvasController::railStep(int keyCode)
 {
-    // The rail's rows are the pages' business; with a single page there is no neighbour.
-    return false;
+    return stepRail(keyCode == KeyCode::Left    ? RailGrid::Move::left
+                    : keyCode == KeyCode::Right ? RailGrid::Move::right
+                    : keyCode == KeyCode::Up    ? RailGrid::Move::up
+                                                : RailGrid::Move::down);
 }
 
 void CanvasController::beep()

@@ -505,6 +505,9 @@ void CanvasController::mouseUp(Qt::KeyboardModifiers, QPointF p)
         updateHover();
     }
     refresh(false);
+    // Words heard while the gesture ran were held back until now.
+    if (spoken)
+        applySpokenWords();
 }
 
 // A drawn arrow gets its comment at the tail, on the side away from the head; one too short to

@@ -2,6 +2,8 @@
 
 #include "TestEnv.h"
 
+#include "../history/PageMaker.h"
+
 #include "canvas/Talk.h"
 #include "document/ItemKind.h"
 #include "platform/KeyTable.h"
@@ -324,6 +326,52 @@ private slots:
         QVERIFY(c->dragIsNone());
         QCOMPARE(c->cursor, CursorKind::crosshair);
         live.pointer = saved;
+    }
+
+    // Arrow keys on the rail: the neighbouring row becomes the current page, an earlier capture
+    // opens as a page; at either end nothing moves.
+    void stepRail()
+    {
+        QDir(Recents::folder()).removeRecursively();
+        const PageMaker::Page old = PageMaker::page(QSize(80, 60));
+        const auto recent = Recents::save(old.markup, old.images, PageMaker::picture(80, 60), std::nullopt,
+                                          std::nullopt, std::nullopt, QDateTime(QDate(2020, 1, 2), QTime(9, 0)), true);
+        QVERIFY(recent);
+        c->addShot(PageMaker::picture(800, 600), 2, QRectF(0, 0, 400, 300));
+        c->endEditing();
+        c->refreshRail(false);
+        QCOMPARE(c->recentShownIDs(), QStringList{*recent});
+        QCOMPARE(c->currentPage, 0);
+
+        QVERIFY(!c->stepRail(RailGrid::Move::up));
+        QCOMPARE(c->currentPage, 0);
+        QVERIFY(c->stepRail(RailGrid::Move::right));
+        QCOMPARE(c->currentPage, 1);
+        QVERIFY(c->stepRail(RailGrid::Move::down));
+        QCOMPARE(c->pages.size(), 3);
+        QCOMPARE(c->pageID(c->currentPage), *recent);
+        QVERIFY(!c->stepRail(RailGrid::Move::down));
+        QVERIFY(c->stepRail(RailGrid::Move::left));
+        QCOMPARE(c->currentPage, 1);
+        Recents::queue().sync([] {});
+    }
+
+    // Words heard while an arrow is being drawn wait for the release and go into its comment.
+    void wordsHeardMidDragGoIntoTheComment()
+    {
+        setPreference("canvas.autoDirection", false);
+        const QPointF start = middle();
+        c->talkStarted();
+        c->mouseDown({}, 1, start);
+        c->mouseDragged({}, start + QPointF(60, 40));
+        c->talkHeard(QStringLiteral("look here"));
+        QCOMPARE(itemsOf(c, ItemKind::text).size(), 0);
+        c->mouseUp({}, start + QPointF(60, 40));
+        const auto texts = itemsOf(c, ItemKind::text);
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts.first().arrowID);
+        QVERIFY2(texts.first().string.contains(QStringLiteral("look here"), Qt::CaseInsensitive),
+                 qPrintable(texts.first().string));
     }
 };
 
