@@ -278,10 +278,16 @@ void CaptureSession::commitArea(OverlayView *view, const QRectF &rect)
     for (int k = 0; k < m_windows.size(); ++k) {
         if (!m_windows[k])
             continue;
-        if (k < m_views.size() && m_views[k] == view)
+        if (k < m_views.size() && m_views[k] == view) {
             chosen = m_windows[k];
-        else
+        } else if (m_mode == Mode::Canvas && canvasOf) {
+            // The other screens' windows go back to the pool now, not when the canvas closes,
+            // so that the pool never holds a second window for their screens.
+            OverlayPool::shared().give(m_windows[k]);
+            m_windows[k] = nullptr;
+        } else {
             m_windows[k]->orderOut();
+        }
     }
     if (chosen)
         chosen->makeKeyAndOrderFront();

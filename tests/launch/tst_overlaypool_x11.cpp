@@ -29,6 +29,7 @@ struct TopWindow
 {
     xcb_window_t id;
     QRect geometry;
+    bool mapped = false;
     bool operator==(const TopWindow &o) const { return id == o.id && geometry == o.geometry; }
 };
 
@@ -55,9 +56,12 @@ QList<TopWindow> windowsOf(qint64 pid)
             if (!ours)
                 continue;
             auto *g = xcb_get_geometry_reply(c, xcb_get_geometry(c, children[i]), nullptr);
+            auto *a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr);
             if (g)
-                out << TopWindow{children[i], QRect(g->x, g->y, g->width, g->height)};
+                out << TopWindow{children[i], QRect(g->x, g->y, g->width, g->height),
+                                 a && a->map_state == XCB_MAP_STATE_VIEWABLE};
             std::free(g);
+            std::free(a);
         }
     }
     std::free(tree);
@@ -161,6 +165,52 @@ private slots:
             else
                 QCOMPARE(now, firstWindows);
         }
+    }
+
+    // With a canvas open, a capture into it still comes up on kept windows, one per screen: the
+    // screen whose window became the canvas gets a new one in the background, the other screens'
+    // windows go back to the pool, and the capture makes none.
+    void captureWhileACanvasIsOpen()
+    {
+        QVERIFY(input.isValid());
+        input.moveTo(QPoint(640, 450));
+        startApp();
+        const int captures = captureLines();
+        input.chord({XK_Control_L, XK_Shift_L}, XK_2);
+        QTRY_VERIFY_WITH_TIMEOUT(captureLines() > captures, 10000);
+        QTest::qWait(150);
+        input.drag(QPoint(300, 200), QPoint(500, 350));
+        QTRY_VERIFY_WITH_TIMEOUT(readFile(logDir() + "/app.log").contains("canvas opened"), 10000);
+        QScreen *screen = QGuiApplication::screenAt(QPoint(640, 450));
+        QVERIFY(screen);
+        QTRY_VERIFY_WITH_TIMEOUT(!ofSize(windowsOf(app->processId()), screen->geometry().size()).isEmpty(), 10000);
+        QTest::qWait(500);
+        const auto overlayWindows = [&] {
+            QSet<xcb_window_t> out;
+            for (const TopWindow &w : windowsOf(app->processId()))
+                if (w.geometry.size() == QSize(1920, 1080) || w.geometry.size() == QSize(1280, 1024))
+                    out << w.id;
+            return out;
+        };
+        const QSet<xcb_window_t> before = overlayWindows();
+        QCOMPARE(before.size(), 2);
+
+        // Another area into the open canvas: overlays come up on both screens again.
+        const auto overlaysUp = [&] {
+            int up = 0;
+            for (const TopWindow &w : windowsOf(app->processId()))
+                up += w.mapped && (w.geometry == QRect(0, 0, 1920, 1080) || w.geometry == QRect(1920, 0, 1280, 1024));
+            return up;
+        };
+        QCOMPARE(overlaysUp(), 0);
+        input.moveTo(QPoint(640, 450));
+        input.chord({XK_Control_L, XK_Shift_L}, XK_2);
+        QTRY_COMPARE_WITH_TIMEOUT(overlaysUp(), 2, 10000);
+        QCOMPARE(overlayWindows(), before);
+        const qsizetype closed = readFile(logDir() + "/app.log").count("canvas closed");
+        input.chord({}, XK_Escape);
+        QTRY_COMPARE(overlaysUp(), 0);
+        QCOMPARE(readFile(logDir() + "/app.log").count("canvas closed"), closed);
     }
 
     void screensChangedBetweenCaptures()
