@@ -32,7 +32,12 @@ public:
         m_root = xcb_setup_roots_iterator(xcb_get_setup(m_c)).data->root;
         m_symbols = xcb_key_symbols_alloc(m_c);
     }
-    ~Keyboard() { xcb_key_symbols_free(m_symbols); }
+    ~Keyboard()
+    {
+        xcb_key_symbols_free(m_symbols);
+        if (m_clock)
+            xcb_disconnect(m_clock);
+    }
 
     xcb_keycode_t keycode(xcb_keysym_t sym) const
     {
@@ -91,6 +96,16 @@ public:
         up(key);
         for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it)
             up(*it);
+        laterMillisecond();
+    }
+    // Waits until the server's clock has moved on: a key pressed in the same millisecond as the
+    // release before it reads as an auto-repeat, which no hand can type but back-to-back XTest
+    // requests can.
+    void laterMillisecond()
+    {
+        const xcb_timestamp_t now = serverTime();
+        while (serverTime() == now) {
+        }
     }
     void setAutoRepeat(bool on)
     {
@@ -100,9 +115,39 @@ public:
     }
 
 private:
+    // The server's time, from the property change it reports on a window of a connection of our
+    // own (so that no event of the application's connection is taken); it also comes after every
+    // key sent before it.
+    xcb_timestamp_t serverTime()
+    {
+        // A round trip on the sending connection: every key sent before is processed.
+        std::free(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr));
+        if (!m_clock) {
+            m_clock = xcb_connect(nullptr, nullptr);
+            const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_clock)).data;
+            m_clockWindow = xcb_generate_id(m_clock);
+            const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+            xcb_create_window(m_clock, XCB_COPY_FROM_PARENT, m_clockWindow, screen->root, 0, 0, 1, 1, 0,
+                              XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+        }
+        xcb_change_property(m_clock, XCB_PROP_MODE_APPEND, m_clockWindow, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0,
+                            nullptr);
+        xcb_flush(m_clock);
+        while (xcb_generic_event_t *event = xcb_wait_for_event(m_clock)) {
+            const bool property = (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY;
+            const xcb_timestamp_t time = property ? reinterpret_cast<xcb_property_notify_event_t *>(event)->time : 0;
+            std::free(event);
+            if (property)
+                return time;
+        }
+        return 0;
+    }
+
     xcb_connection_t *m_c;
     xcb_window_t m_root;
     xcb_key_symbols_t *m_symbols;
+    xcb_connection_t *m_clock = nullptr;
+    xcb_window_t m_clockWindow = 0;
 };
 
 // Counts the key presses of one keycode that reach the application.
