@@ -74,6 +74,94 @@ private slots:
         QCOMPARE(CanvasController::gripHandles(QRectF(QPointF(10, 10), size)), handles);
     }
 
+    // What a press starts, in order of precedence: Space pans; a grip of the selected item; the
+    // shot edge band (two shots, no tool); the armed tool; an item; Ctrl a box, Alt a redaction,
+    // both a box; Shift the marquee; else a pending click.
+    void pressPriority_data()
+    {
+        using K = CanvasController::DragKind;
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<int>("mods");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("shape");
+        const int none = -1, box = int(ItemKind::box), redaction = int(ItemKind::redaction);
+        QTest::newRow("space over a grip") << "space" << 0 << int(K::pan) << none;
+        QTest::newRow("item grip over the item") << "selected" << 0 << int(K::resize) << none;
+        QTest::newRow("arrow end") << "arrow" << 0 << int(K::arrowEnd) << none;
+        QTest::newRow("edge band over an item") << "edge" << 0 << int(K::moveShot) << none;
+        QTest::newRow("armed tool over the edge band") << "edge armed" << 0 << int(K::shape) << box;
+        QTest::newRow("armed tool over an item") << "item armed" << 0 << int(K::shape) << box;
+        QTest::newRow("an item over Ctrl") << "item" << int(Qt::ControlModifier) << int(K::move) << none;
+        QTest::newRow("Ctrl") << "" << int(Qt::ControlModifier) << int(K::shape) << box;
+        QTest::newRow("Alt") << "" << int(Qt::AltModifier) << int(K::shape) << redaction;
+        QTest::newRow("Ctrl Alt") << "" << int(Qt::ControlModifier | Qt::AltModifier) << int(K::shape) << box;
+        QTest::newRow("Shift") << "" << int(Qt::ShiftModifier) << int(K::marquee) << none;
+        QTest::newRow("plain") << "" << 0 << int(K::pending) << none;
+    }
+    void pressPriority()
+    {
+        QFETCH(QString, setup);
+        QFETCH(int, mods);
+        QFETCH(int, kind);
+        QFETCH(int, shape);
+        const QRectF s = shot();
+        QPointF p = s.center();
+        if (setup.contains(QLatin1String("edge"))) {
+            Shot second = c->markup.shots.first();
+            second.id = QUuid::createUuid();
+            second.moveBy(0, 600);
+            c->markup.shots.append(second);
+            p = QPointF(s.center().x() + 50, s.top() + 2);
+            add(Item::arrowFrom(p - QPointF(40, 0), p + QPointF(40, 0), 0, 2));
+        }
+        if (setup.contains(QLatin1String("item")) || setup == QLatin1String("selected")) {
+            const Item box = add(Item::withRect(ItemKind::box, QRectF(s.center(), QSizeF(80, 60)), 0, 2));
+            p = box.rect.topLeft() + QPointF(30, 0);
+            if (setup == QLatin1String("selected")) {
+                c->selection = {box.id};
+                p = box.rect.topLeft();
+            }
+            QCOMPARE(c->itemAt(p), box.id);
+        }
+        if (setup == QLatin1String("arrow")) {
+            const Item arrow = add(Item::arrowFrom(s.center(), s.center() + QPointF(100, 40), 0, 2));
+            c->selection = {arrow.id};
+            p = arrow.head;
+        }
+        if (setup.contains(QLatin1String("armed")))
+            c->armed = Tool::box;
+        if (setup == QLatin1String("space")) {
+            c->spaceHeld = c->isPanning = true;
+            p = s.topLeft();
+        }
+        c->refresh(false);
+        c->mouseDown(Qt::KeyboardModifiers(mods), 1, p);
+        QCOMPARE(int(c->drag.kind), kind);
+        if (shape >= 0)
+            QCOMPARE(int(ItemKind::Value(c->drag.shape)), shape);
+        c->mouseUp(Qt::KeyboardModifiers(mods), p);
+        QVERIFY(c->dragIsNone());
+    }
+
+    // A Shift-drag on empty canvas adds what its band touches, arrows with their comments, to
+    // the selection it started with.
+    void marqueeAddsToTheSelection()
+    {
+        const QPointF m = shot().center();
+        const Item kept = add(Item::withRect(ItemKind::box, QRectF(m + QPointF(-250, -150), QSizeF(30, 30)), 0, 2));
+        const auto [arrow, note] = arrowWithComment(m + QPointF(60, 60), m + QPointF(20, 20));
+        const Item outside = add(Item::withRect(ItemKind::box, QRectF(m + QPointF(150, -150), QSizeF(30, 30)), 0, 2));
+        c->selection = {kept.id};
+        const QPointF from = m - QPointF(10, 10);
+        c->mouseDown(Qt::ShiftModifier, 1, from);
+        c->mouseDragged(Qt::ShiftModifier, m + QPointF(30, 30));
+        QVERIFY(c->chrome->marquee());
+        c->mouseUp(Qt::ShiftModifier, m + QPointF(30, 30));
+        QCOMPARE(c->selection, (QSet<QUuid>{kept.id, arrow.id, note.id}));
+        QVERIFY(!c->chrome->marquee());
+        QVERIFY(!c->selection.contains(outside.id));
+    }
+
     // At equal distance the selected item's handle beats a crop handle, and of two shots the
     // later one's crop handle wins.
     void gripTies()
@@ -294,6 +382,25 @@ private slots:
         c->mouseUp({}, bin);
         QVERIFY(c->markup.items.isEmpty());
         QCOMPARE(c->selection, QSet<QUuid>{});
+        c->undo();
+        QCOMPARE(c->markup, before);
+
+        // While its comment is being typed, one undo brings both back as before the typing.
+        c->editText(note.id, QPointF(), true);
+        QVERIFY(c->editing);
+        c->editing->insertPlainText(QStringLiteral(" and more"));
+        c->textChanged();
+        const auto typing = c->commentControlsLayout(note.id);
+        QVERIFY(typing);
+        const QPointF typingBin = c->fromHost(typing->layout.trash.center());
+        c->pointerMoved(c->fromHost(typing->box.center()), std::nullopt, true);
+        c->pointerMoved(typingBin, std::nullopt, true);
+        QCOMPARE(c->controlHot, CommentControls::Part::trash);
+        clock.advance(1);
+        c->mouseDown({}, 1, typingBin);
+        c->mouseUp({}, typingBin);
+        QVERIFY(c->markup.items.isEmpty());
+        QVERIFY(!c->editing);
         c->undo();
         QCOMPARE(c->markup, before);
     }
