@@ -55,8 +55,15 @@ bool CanvasController::chooseSpokenTarget()
         spoken->made = spoken->editingAtStart != editing->itemID();
         return true;
     }
+    // A new comment: at the pointer when it is over the canvas, else beside the newest shot.
     endEditing();
-    openNoteForNewShot();
+    if (hoverPoint) {
+        selection.clear();
+        const Markup before = markup; // a copy: placing the text changes markup
+        placeText(TextSide::right, std::nullopt, *hoverPoint, before);
+    } else {
+        openNoteForNewShot();
+    }
     if (!editing) {
         giveUpSpoken();
         return false;
