@@ -525,6 +525,14 @@ public:
     // An earlier capture becomes a page placed by its date and is shown; false when nothing
     // opened (already a page, or unreadable).
     bool openRecent(const QString &id);
+    // Ctrl+V: the pictures of the clipboard's data become pages in front ("image"), else its
+    // trimmed text a comment in the middle of the view ("text"); with neither it beeps (none).
+    std::optional<QString> paste(const QMimeData *data);
+    // The desktop's clipboard, or the test pasteboard while one is set.
+    static const QMimeData *generalPasteboard();
+    // Delete with the rail focused: the rows picked in the rail go, or the current page when
+    // none is picked; a removal that cannot happen beeps.
+    void deleteRailPicks();
     void selectPage(int index);
     void updateThumbnailNow();
     bool thumbnailPending() const { return thumbnailDue.has_value(); }

@@ -80,7 +80,10 @@ bool CanvasController::keyDown(QKeyEvent *event)
         return true;
     }
     if (code == KeyCode::Delete || code == KeyCode::ForwardDelete) {
-        deleteSelection();
+        if (railFocused && selection.isEmpty() && !selectedShot)
+            deleteRailPicks();
+        else
+            deleteSelection();
         return true;
     }
     if (code == KeyCode::Space) {
@@ -212,6 +215,10 @@ bool CanvasController::keyEquivalent(QKeyEvent *event)
     }
     if (c == QLatin1String("n")) {
         perform(ToolbarAction::plain(ToolbarAction::addShot));
+        return true;
+    }
+    if (c == QLatin1String("v")) {
+        paste(generalPasteboard());
         return true;
     }
     if (c == QLatin1String("w")) {

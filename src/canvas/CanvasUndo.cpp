@@ -80,15 +80,23 @@ void CanvasController::undoRemoval()
     saveCurrentPage();
     restoreRemovedEntries(removal);
     QList<QUuid> firstShots;
+    std::optional<int> first;
     for (const Removal::RemovedPage &r : removal.pages) {
-        const int at = std::min<int>(r.index, int(pages.size()));
+        const int at = std::clamp(r.index, 0, int(pages.size()));
         pages.insert(at, r.page);
         if (currentPage >= at)
             ++currentPage;
+        if (!first)
+            first = at;
+        else if (*first >= at)
+            ++*first;
         if (!r.page.markup.shots.isEmpty())
             firstShots << r.page.markup.shots.first().id;
     }
-    refreshRail(false);
+    if (first)
+        showPage(*first, std::nullopt, false);
+    else
+        refreshRail(false);
     restored = Restored{firstShots, removal.recents, clock};
     railFocused = true;
     updateToolbar();

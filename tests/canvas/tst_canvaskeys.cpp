@@ -221,7 +221,10 @@ private slots:
         c->undo();
         QCOMPARE(c->pages.size(), 2);
         QVERIFY(c->removed.isEmpty());
-        QCOMPARE(c->markup.items.size(), 1);
+        // The restored page shows; the page left keeps its edit.
+        QCOMPARE(c->currentPage, 1);
+        QCOMPARE(c->markup, other.markup);
+        QCOMPARE(c->pages[0].markup.items.size(), 1);
     }
 
     void zoom()

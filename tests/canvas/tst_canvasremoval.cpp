@@ -101,6 +101,27 @@ private slots:
         QCOMPARE(c->removed[0].pages.size(), removed.size());
     }
 
+    // Undoing the removal of pages 2 and 4 puts both back in their places and shows the first;
+    // the page that was current keeps what was done on it.
+    void undoShowsTheFirstRestored()
+    {
+        addPages(4);
+        const QList<QUuid> before = shots();
+        QVERIFY(c->removePages({PageRail::Row::ofPage(2), PageRail::Row::ofPage(4)}));
+        QCOMPARE(c->currentPage, 0);
+        const Item box = Item::withRect(ItemKind::box, QRectF(5, 5, 20, 20), 0, 2);
+        c->markup.items.append(box);
+        c->undo();
+        QCOMPARE(shots(), before);
+        QCOMPARE(c->currentPage, 2);
+        QCOMPARE(c->markup.shots.first().id, before[2]);
+        QVERIFY(c->pages[0].markup.item(box.id));
+        QVERIFY(c->restored);
+        QCOMPARE(c->restored->pages, (QList<QUuid>{before[2], before[4]}));
+        QVERIFY(c->railFocused);
+        QCOMPARE(c->rail->count(), 5);
+    }
+
     // Only the last 30 removals are kept.
     void thirtyRemovals()
     {
