@@ -8,11 +8,16 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <cmn.h>
 #include <err.h>
+#include <feat.h>
 #include <pocketsphinx.h>
 
 #include <algorithm>
 #include <atomic>
+#include <type_traits>
+
+static_assert(std::is_same_v<mfcc_t, float>, "the saved cepstral mean is kept as floats");
 
 class SphinxRun final : public SpeechRun {
 public:
@@ -226,6 +231,10 @@ bool SphinxEngine::load()
         cmd_ln_free_r(config); // the decoder keeps its own reference
     }
     m_loadFailed = !m_decoder;
+    if (feat_t *feat = m_decoder ? ps_get_feat(m_decoder) : nullptr; feat && feat->cmn_struct) {
+        m_initialMean.resize(std::size_t(feat_cepsize(feat)));
+        cmn_live_get(feat->cmn_struct, m_initialMean.data());
+    }
     std::lock_guard lock(m_mutex);
     m_loadSeconds = timer.nsecsElapsed() / 1e9;
     return m_decoder;
@@ -265,6 +274,9 @@ void SphinxEngine::run(SphinxRun &run)
             inUtterance = true;
     };
 
+    // Each run is sound of its own: the noise level learnt from the last one does not carry over.
+    if (feat_t *feat = ps_get_feat(m_decoder); feat && feat->cmn_struct && !m_initialMean.empty())
+        cmn_live_set(feat->cmn_struct, m_initialMean.data());
     if (ps_start_utt(m_decoder) == 0)
         inUtterance = true;
     while (std::optional<SoundBuffer> buffer = run.sound->next()) {

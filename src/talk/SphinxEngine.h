@@ -5,6 +5,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 struct ps_decoder_s;
 class SphinxRun;
@@ -51,4 +52,7 @@ private:
     ps_decoder_s *m_decoder = nullptr;
     bool m_loadFailed = false;
     double m_loadSeconds = 0;
+    // The cepstral mean the model starts from, given back to the decoder before each run so that
+    // what one hold heard does not colour the next.
+    std::vector<float> m_initialMean;
 };
