@@ -488,8 +488,9 @@ public:
     // Connects the toolbar's controls, its send button and its drag-out handle to the canvas.
     void wireToolbar();
     // A new PNG file of the current page for the drag-out handle, in the private scratch folder
-    // (older files there pruned after an hour); none when nothing can be rendered or written.
-    std::optional<QUrl> makeDragFile();
+    // (older files there pruned after an hour), written on a worker; none when nothing can be
+    // rendered or there is no such folder.
+    std::optional<DragFile> makeDragFile();
     // Writes a rendered page (its export density, halved but at least 1 under half size) into
     // folder after pruning it; the file's path.
     static std::optional<QString> writeDragFile(const QImage &picture, double exportScale, bool halfSize,

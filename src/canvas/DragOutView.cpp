@@ -3,7 +3,6 @@
 #include "canvas/ToolbarIcons.h"
 
 #include <QDrag>
-#include <QImageReader>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -15,6 +14,39 @@
 namespace {
 constexpr double dragWidth = 160;
 constexpr double threshold = 3;
+const QString uriList = QStringLiteral("text/uri-list");
+
+// The dragged file's URL, offered at once; reading it waits until the file is written. A file
+// that could not be written offers nothing.
+class PendingFile : public QMimeData
+{
+public:
+    explicit PendingFile(QFuture<QString> path) : m_path(std::move(path)) { }
+
+    QStringList formats() const override
+    {
+        if (m_path.isFinished() && m_path.result().isEmpty())
+            return {};
+        return {uriList};
+    }
+
+protected:
+    QVariant retrieveData(const QString &type, QMetaType as) const override
+    {
+        if (type != uriList)
+            return {};
+        const QString path = m_path.result(); // waits for the writer
+        if (path.isEmpty())
+            return {};
+        const QUrl url = QUrl::fromLocalFile(path);
+        if (as.id() == QMetaType::QByteArray || as.id() == QMetaType::QString)
+            return QVariant(url.toEncoded() + QByteArrayLiteral("\r\n"));
+        return QVariant(QVariantList{QVariant(url)});
+    }
+
+private:
+    QFuture<QString> m_path;
+};
 } // namespace
 
 DragOutView::DragOutView(QWidget *parent) : QWidget(parent), m_icon(new QLabel(this))
@@ -70,26 +102,23 @@ bool DragOutView::movedTo(QPointF point)
     const QPointF d = point - *downAt;
     if (std::hypot(d.x(), d.y()) <= threshold)
         return false;
-    const std::optional<QUrl> file = makeFile ? makeFile() : std::nullopt;
+    const std::optional<DragFile> file = makeFile ? makeFile() : std::nullopt;
     if (!file)
         return false;
     downAt.reset();
 
-    auto *mime = new QMimeData;
-    mime->setUrls({*file});
     // Qt deletes the drag once it has run.
     auto *drag = new QDrag(this);
-    drag->setMimeData(mime);
+    drag->setMimeData(new PendingFile(file->path));
     // The picture, 160 pt wide, centred on the pointer.
-    const QImage picture = QImageReader(file->toLocalFile()).read();
-    const QSizeF size = imageSize(picture);
+    const QSizeF size = imageSize(file->picture);
     const double scale = devicePixelRatioF();
-    QPixmap pixmap(QSize(int(std::lround(size.width() * scale)), int(std::lround(size.height() * scale))));
+    const QSize pixels(int(std::lround(size.width() * scale)), int(std::lround(size.height() * scale)));
+    QPixmap pixmap(pixels);
     pixmap.fill(Qt::transparent);
-    if (!picture.isNull()) {
+    if (!file->picture.isNull()) {
         QPainter p(&pixmap);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(QRectF(QPointF(), QSizeF(pixmap.size())), picture);
+        p.drawImage(QPoint(), file->picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
     pixmap.setDevicePixelRatio(scale);
     drag->setPixmap(pixmap);

@@ -1,4 +1,6 @@
 #pragma once
+#include <QFuture>
+#include <QImage>
 #include <QPointF>
 #include <QSize>
 #include <QUrl>
@@ -10,6 +12,14 @@
 class QDrag;
 class QLabel;
 
+// A file being written for a drag: the picture it holds (the drag shows it) and its path once
+// written (empty when the write failed).
+struct DragFile
+{
+    QImage picture;
+    QFuture<QString> path;
+};
+
 // The hand in the toolbar from which the user drags the current page out as a PNG file. It knows
 // nothing of pictures: when a drag starts it asks its owner for the file, offers its URL to other
 // applications (copy only; our own windows refuse it) and reports how the drag ended.
@@ -20,8 +30,9 @@ public:
     explicit DragOutView(QWidget *parent = nullptr);
 
     // The file to drag (none drags nothing and keeps the press armed), asked once per drag; what
-    // happens just before the drag begins; and whether it was dropped somewhere.
-    std::function<std::optional<QUrl>()> makeFile;
+    // happens just before the drag begins; and whether it was dropped somewhere. The drag begins
+    // while the file is still being written: a drop that reads its URL sooner waits for it.
+    std::function<std::optional<DragFile>()> makeFile;
     std::function<void()> onDragStart;
     std::function<void(bool)> onDragEnd;
 

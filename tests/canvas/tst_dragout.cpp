@@ -8,6 +8,8 @@
 #include <QImageReader>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QtConcurrent>
 #include <QtTest>
 
 #include <cmath>
@@ -65,9 +67,9 @@ private slots:
         DragOutView view;
         int asked = 0, started = 0;
         QList<bool> ended;
-        view.makeFile = [&]() -> std::optional<QUrl> {
+        view.makeFile = [&]() -> std::optional<DragFile> {
             ++asked;
-            return QUrl::fromLocalFile(file);
+            return DragFile{QImage(file), QtFuture::makeReadyFuture(file)};
         };
         view.onDragStart = [&] { ++started; };
         view.onDragEnd = [&](bool dropped) { ended.append(dropped); };
@@ -100,7 +102,7 @@ private slots:
         Drags drags;
         DragOutView view;
         int asked = 0;
-        view.makeFile = [&]() -> std::optional<QUrl> {
+        view.makeFile = [&]() -> std::optional<DragFile> {
             ++asked;
             return std::nullopt;
         };
@@ -110,6 +112,39 @@ private slots:
         QCOMPARE(asked, 2);
         QVERIFY(view.downAt);
         QVERIFY(drags.seen.isEmpty());
+    }
+
+    // The drag starts while the file is being written; its URL is read once it is there, and a
+    // write that failed offers no URL.
+    void fileWrittenWhileTheDragRuns()
+    {
+        QTemporaryDir dir;
+        const QString file = writePicture(dir, QSize(40, 20));
+        DragOutView view;
+        QStringList formats;
+        QList<QUrl> urls;
+        DragOutView::runner() = [&](QDrag &drag) {
+            formats = drag.mimeData()->formats();
+            urls = drag.mimeData()->urls();
+            return Qt::CopyAction;
+        };
+        QString written = file;
+        view.makeFile = [&]() -> std::optional<DragFile> {
+            return DragFile{QImage(40, 20, QImage::Format_RGB32), QtConcurrent::run([written] {
+                                QThread::msleep(200);
+                                return written;
+                            })};
+        };
+        view.pressAt(QPointF(0, 0));
+        QVERIFY(view.movedTo(QPointF(10, 0)));
+        QCOMPARE(formats, QStringList{QStringLiteral("text/uri-list")});
+        QCOMPARE(urls, QList<QUrl>{QUrl::fromLocalFile(file)});
+
+        written.clear();
+        view.pressAt(QPointF(0, 0));
+        QVERIFY(view.movedTo(QPointF(10, 0)));
+        QVERIFY(urls.isEmpty());
+        DragOutView::runner() = [](QDrag &drag) { return drag.exec(Qt::CopyAction); };
     }
 
     void dragImageSize_data()
