@@ -8,6 +8,7 @@
 #include "capture/SessionCanvas.h"
 #include "platform/fake/FakeScreenSource.h"
 
+#include "FakeSessionCanvas.h"
 #include "TestEnv.h"
 #include "ToastText.h"
 
@@ -29,21 +30,6 @@ Importer::Picture picture(int w, int h, double scale = 1)
     return {image, scale, std::nullopt};
 }
 
-// Records what the session asks of its canvas.
-struct FakeCanvas : SessionCanvas {
-    QList<QPair<int, bool>> added; // picture count, open
-    void endEditing() override {}
-    void saveCurrentPage() override {}
-    void focusDocument() override {}
-    bool markCurrentPageDone() override { return false; }
-    void addShotPage(const QImage &, double, const QRectF &) override {}
-    void addPictures(const QList<Importer::Picture> &pictures, bool open) override
-    {
-        added.append({int(pictures.size()), open});
-    }
-    int shots = 1;
-    int shotCount() const override { return shots; }
-};
 } // namespace
 
 class TestOpenPictures : public QObject
@@ -52,7 +38,7 @@ class TestOpenPictures : public QObject
 
     std::shared_ptr<FakeScreenSource> fake;
     std::unique_ptr<AppDelegate> delegate;
-    FakeCanvas canvas;
+    FakeSessionCanvas canvas;
     QList<Markup> opened;
     QList<std::optional<QString>> openedIds;
 
@@ -76,7 +62,7 @@ private slots:
         fake = std::make_shared<FakeScreenSource>();
         fake->screenList = {{11, "A", QRect(0, 0, 1920, 1080), 1.0}, {12, "B", QRect(1920, 0, 2560, 1440), 2.0}};
         fake->contentValue.displays = {{11, QRect(0, 0, 1920, 1080)}, {12, QRect(1920, 0, 2560, 1440)}};
-        canvas = FakeCanvas();
+        canvas = FakeSessionCanvas();
         opened.clear();
         openedIds.clear();
         makeDelegate({"quillet"});

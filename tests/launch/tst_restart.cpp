@@ -4,6 +4,8 @@
 #include "app/ChromeViews.h"
 #include "app/Toast.h"
 #include "capture/CaptureSession.h"
+#include "app/PreferenceReaders.h"
+#include "platform/Preferences.h"
 #include "platform/fake/FakeScreenSource.h"
 
 #include <QElapsedTimer>
@@ -12,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "FakeSessionCanvas.h"
 #include "TestEnv.h"
 #include "ToastText.h"
 
@@ -44,6 +47,9 @@ private slots:
         AppDelegate::launchProcess = realLauncher;
         launches.clear();
         CaptureSession::setCurrentSession(nullptr);
+        CaptureSession::canvasOf = nullptr;
+        CaptureSession::openPictures = nullptr;
+        Prefs::store().setValue(QStringLiteral("history.paused"), false);
     }
 
     void scriptText()
@@ -91,6 +97,49 @@ private slots:
         QCOMPARE(call.value(3), QCoreApplication::applicationFilePath());
         // No canvas is open: nothing to reopen.
         QCOMPARE(call.mid(4), QStringList{QStringLiteral("--demo")});
+    }
+
+    // The new process reopens the canvas only when one is open and the history keeps captures.
+    void reopenOnlyAnOpenCanvasWithHistoryOn_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("canvasOpen");
+        QTest::addColumn<bool>("historyPaused");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList plain{QStringLiteral("quillet")};
+        const QStringList demo{QStringLiteral("quillet"), QStringLiteral("--demo")};
+        QTest::newRow("canvas, history on") << plain << true << false << QStringList{QStringLiteral("--reopen")};
+        QTest::newRow("canvas, history paused") << plain << true << true << QStringList{};
+        QTest::newRow("no canvas") << plain << false << false << QStringList{};
+        QTest::newRow("demo with a canvas")
+            << demo << true << false << QStringList{QStringLiteral("--demo"), QStringLiteral("--reopen")};
+    }
+    void reopenOnlyAnOpenCanvasWithHistoryOn()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, canvasOpen);
+        QFETCH(bool, historyPaused);
+        QFETCH(QStringList, expected);
+        auto d = delegate(arguments);
+        FakeSessionCanvas canvas;
+        CaptureSession::canvasOf = [&canvas](OverlayView *) { return &canvas; };
+        CaptureSession::openPictures = [](CaptureSession &, OverlayView *, const Markup &, const ShotImages &,
+                                          const std::optional<QString> &) {};
+        Prefs::store().setValue(QStringLiteral("history.paused"), historyPaused);
+        if (canvasOpen) {
+            QImage image(300, 200, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::darkCyan);
+            d->openPictures({{image, 1, std::nullopt}}, 0);
+            QVERIFY(CaptureSession::currentSession());
+        }
+        AppDelegate::launchProcess = [this](const QString &program, const QStringList &args, QString *) {
+            launches.append(QStringList{program} + args);
+            return true;
+        };
+        d->restart();
+        QCOMPARE(launches.size(), 1);
+        QCOMPARE(launches.first().mid(4), expected);
+        CaptureSession::setCurrentSession(nullptr);
     }
 
     void launcherFailureKeepsRunning()
