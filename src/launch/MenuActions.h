@@ -48,8 +48,10 @@ struct MenuActions {
 
     // --- The application
     std::function<void()> restart; // quits and starts again, bringing an open canvas back
-    // The normal quit; its clean-up runs from QCoreApplication::aboutToQuit.
-    std::function<void()> quit = [] { QCoreApplication::quit(); };
+    // The normal quit; its clean-up runs from QCoreApplication::aboutToQuit. It leaves the event
+    // loop directly: QCoreApplication::quit() first asks every window to close, and an open canvas
+    // turns that into the end of its session and refuses, so the application would stay.
+    std::function<void()> quit = [] { QCoreApplication::exit(0); };
     // Minimises every other application's windows. Empty: the item stays disabled.
     std::function<void()> hideOthers;
 

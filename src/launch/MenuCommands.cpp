@@ -235,5 +235,6 @@ void AppDelegate::restart()
         toast(QStringLiteral("Quillet™ could not restart itself. Quit it and open it again."), 0.9);
         return;
     }
-    QCoreApplication::quit();
+    // As the menu's quit: directly, or an open canvas would keep the application running.
+    QCoreApplication::exit(0);
 }

@@ -1,8 +1,11 @@
 // The real application opens picture files given at its start and from later starts: the first
 // file as a canvas showing its pixels one for one, later ones as further pages; a SIGTERM then
-// ends it cleanly.
+// ends it cleanly, the first page kept in the history.
 #include "AppUnderTest.h"
+#include "RealApp.h"
+#include "ScreenPixels.h"
 #include "TestEnv.h"
+#include "history/Recents.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,47 +17,8 @@
 
 #include <csignal>
 
-namespace {
 using namespace AppUnderTest;
-
-// A picture of one colour with a frame of another, so that its pixels are known on screen; at
-// 72 dpi, the resolution of a picture of scale 1.
-bool writePicture(const QString &path, QSize size, QRgb inside)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.setDotsPerMeterX(2835);
-    image.setDotsPerMeterY(2835);
-    image.fill(qRgb(10, 10, 10));
-    for (int y = 1; y < size.height() - 1; ++y)
-        for (int x = 1; x < size.width() - 1; ++x)
-            image.setPixel(x, y, inside);
-    return image.save(path);
-}
-
-// Where a colour is on screen: the bounds of its pixels and how many there are.
-struct OnScreen
-{
-    QRect bounds;
-    qsizetype count = 0;
-};
-
-OnScreen findOnScreen(QRgb colour)
-{
-    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-    OnScreen found;
-    for (int y = 0; y < shot.height(); ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(shot.constScanLine(y));
-        for (int x = 0; x < shot.width(); ++x) {
-            if ((line[x] & 0xffffff) == (colour & 0xffffff)) {
-                found.bounds |= QRect(x, y, 1, 1);
-                ++found.count;
-            }
-        }
-    }
-    return found;
-}
-
-} // namespace
+using namespace ScreenPixels;
 
 class TestOpenPicturesX11 : public QObject
 {
@@ -63,13 +27,7 @@ class TestOpenPicturesX11 : public QObject
 private slots:
     void filesAtStartAndFromALaterStart()
     {
-        // A user who has been welcomed already: no welcome window takes the front.
-        const QString config = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/Quillet");
-        QDir().mkpath(config);
-        QFile prefs(config + QStringLiteral("/preferences.json"));
-        QVERIFY(prefs.open(QIODevice::WriteOnly));
-        prefs.write(R"({"onboarding.done": true})");
-        prefs.close();
+        QVERIFY(RealApp::markWelcomed());
 
         QTemporaryDir files;
         QVERIFY(files.isValid());
@@ -88,8 +46,8 @@ private slots:
         // a's pixels one for one: its inside spans exactly 298 x 198 screen pixels (a fitted
         // picture would be scaled and blend at its edges); the crop grips drawn over its corners
         // and edges cover a few of them.
-        QTRY_COMPARE_WITH_TIMEOUT(findOnScreen(aColour).bounds.size(), QSize(298, 198), 5000);
-        QVERIFY(findOnScreen(aColour).count > 298 * 198 * 9 / 10);
+        QTRY_COMPARE_WITH_TIMEOUT(find(aColour).bounds.size(), QSize(298, 198), 5000);
+        QVERIFY(find(aColour).count > 298 * 198 * 9 / 10);
 
         // A later start from another folder with relative paths: two more pages.
         QProcess later;
@@ -105,6 +63,9 @@ private slots:
         QVERIFY(app.waitForFinished(10000));
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(app.exitCode(), 0);
+        // The first page was kept in the history on the way out; b and c, untouched since they
+        // were added, stay files of their own.
+        QCOMPARE(Recents::list().size(), 1);
     }
 };
 
