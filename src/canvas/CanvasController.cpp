@@ -338,13 +338,15 @@ void CanvasController::perform(const ToolbarAction &action)
             armed = action.toolValue;
         updateToolbar();
         break;
-    case ToolbarAction::color:
-        color = action.colorIndex;
-        Prefs::store().setValue(QStringLiteral("style.color"), action.colorIndex);
+    case ToolbarAction::color: {
+        const int index = action.colorIndex;
+        color = index;
+        Prefs::store().setValue(QStringLiteral("style.color"), index);
+        restyle([index](Item &item) { item.color = index; });
         break;
+    }
     case ToolbarAction::font:
-        font = action.fontName;
-        Prefs::rememberFont(action.fontName);
+        fontPanelChanged(action.fontName);
         break;
     case ToolbarAction::copy:
     case ToolbarAction::save:

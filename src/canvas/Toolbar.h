@@ -102,6 +102,7 @@ public:
 
     // For tests: how many updates changed the controls, and the size cache.
     int appliedUpdates = 0;
+    const std::optional<Shown> &shown() const { return m_shown; }
     const QHash<QStringList, QSize> &fittingsForTest() const { return m_fittings; }
 
 protected:

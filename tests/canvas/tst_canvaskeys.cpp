@@ -75,8 +75,16 @@ private slots:
 
     void colourAndSize()
     {
+        // A colour key recolours the selection in one undo step.
+        const Item a = arrow(QPointF(200, 200), QPointF(300, 300));
+        const Item box = Item::withRect(ItemKind::box, QRectF(10, 10, 50, 50), 0, 2);
+        c->markup.items = QList<Item>{a, box};
+        c->selection = {a.id, box.id};
         QVERIFY(press(c, Qt::Key_4, {}, "4"));
         QCOMPARE(c->color, 3);
+        QCOMPARE(c->markup.item(a.id)->color, 3);
+        QCOMPARE(c->markup.item(box.id)->color, 3);
+        QCOMPARE(c->history.past.size(), 1);
         QCOMPARE(Preferences::shared().intValue(QStringLiteral("style.color")), std::optional<qint64>(3));
         c->size = 0;
         Preferences::shared().remove(QStringLiteral("style.size"));
