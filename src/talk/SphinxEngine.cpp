@@ -240,6 +240,15 @@ bool SphinxEngine::load()
     return m_decoder;
 }
 
+bool SphinxEngine::startUtterance()
+{
+    // Every utterance starts from the model's own cepstral mean: what the decoder learnt from
+    // earlier sound would make the same words come out differently from one time to the next.
+    if (feat_t *feat = ps_get_feat(m_decoder); feat && feat->cmn_struct && !m_initialMean.empty())
+        cmn_live_set(feat->cmn_struct, m_initialMean.data());
+    return ps_start_utt(m_decoder) == 0;
+}
+
 void SphinxEngine::run(SphinxRun &run)
 {
     // The run is shared with the results posted to the main thread.
@@ -270,14 +279,13 @@ void SphinxEngine::run(SphinxRun &run)
         }
         partial.clear();
         heardSpeech = false;
-        if (restart && ps_start_utt(m_decoder) == 0)
+        if (restart && startUtterance())
             inUtterance = true;
     };
 
-    // Each run is sound of its own: the noise level learnt from the last one does not carry over.
-    if (feat_t *feat = ps_get_feat(m_decoder); feat && feat->cmn_struct && !m_initialMean.empty())
-        cmn_live_set(feat->cmn_struct, m_initialMean.data());
-    if (ps_start_utt(m_decoder) == 0)
+    // Each run is a stream of its own: the noise level learnt from the last one goes.
+    ps_start_stream(m_decoder);
+    if (startUtterance())
         inUtterance = true;
     while (std::optional<SoundBuffer> buffer = run.sound->next()) {
         if (run.cancelled)

@@ -39,6 +39,7 @@ private:
     void work();
     bool load();
     void run(SphinxRun &run);
+    bool startUtterance();
 
     QString m_folder;
     std::thread m_thread;
@@ -52,7 +53,6 @@ private:
     ps_decoder_s *m_decoder = nullptr;
     bool m_loadFailed = false;
     double m_loadSeconds = 0;
-    // The cepstral mean the model starts from, given back to the decoder before each run so that
-    // what one hold heard does not colour the next.
+    // The cepstral mean the model starts from, given back to the decoder at each utterance.
     std::vector<float> m_initialMean;
 };
