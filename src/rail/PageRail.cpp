@@ -30,14 +30,12 @@ PageRail::PageRail(Scheduler &scheduler, QWidget *parent)
     : QWidget(parent), m_scheduler(scheduler), m_animator(std::make_unique<RailAnimator>(scheduler))
 {
     shape = RailGrid::columns(184, 132, std::numeric_limits<double>::max());
-    setAttribute(Qt::WA_TranslucentBackground);
 
     m_scroll = new QScrollArea(this);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_scroll->setWidgetResizable(false);
-    m_scroll->setAttribute(Qt::WA_TranslucentBackground);
     m_scroll->viewport()->setAutoFillBackground(false);
     m_scroll->setStyleSheet(QStringLiteral(
         "QScrollArea { background: transparent; }"

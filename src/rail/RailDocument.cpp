@@ -8,7 +8,6 @@
 
 RailDocument::RailDocument(QWidget *parent) : QWidget(parent)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
 }
 
 void RailDocument::mousePressEvent(QMouseEvent *event)

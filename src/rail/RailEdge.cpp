@@ -51,7 +51,6 @@ QCursor oneWayCursor(bool left, bool right)
 
 RailEdge::RailEdge(QWidget *parent) : QWidget(parent)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
     setToolTip(tip);
     updateCursor();

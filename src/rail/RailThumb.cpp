@@ -51,7 +51,6 @@ void paintShadow(QPainter &p, const QRectF &r, double radius, double blur, QPoin
 RailThumb::RailThumb(const QString &key, QWidget *parent) : QWidget(parent), key(key)
 {
     setMouseTracking(true);
-    setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
