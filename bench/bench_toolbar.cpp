@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMimeData>
+#include <QPointer>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -108,17 +109,21 @@ void dragOutToExec(benchmark::State &state)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     DragOutView *handle = canvas.toolbar->dragOut();
     // The drag itself is not run: the clock stops where it would start.
-    DragOutView::runner() = [](QDrag &) { return Qt::IgnoreAction; };
+    QPointer<QDrag> last;
+    DragOutView::runner() = [&last](QDrag &drag) {
+        last = &drag;
+        return Qt::IgnoreAction;
+    };
     for (auto _ : state) {
         handle->pressAt(QPointF(10, 10));
         if (!handle->movedTo(QPointF(20, 10)))
             state.SkipWithError("no drag started");
         state.PauseTiming();
         // The file written meanwhile on the worker (dragFileWritten above times that).
-        for (QDrag *drag : handle->findChildren<QDrag *>()) {
-            for (const QUrl &url : drag->mimeData()->urls())
+        if (last) {
+            for (const QUrl &url : last->mimeData()->urls())
                 QFile::remove(url.toLocalFile());
-            delete drag;
+            delete last;
         }
         state.ResumeTiming();
     }

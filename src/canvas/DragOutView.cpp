@@ -107,7 +107,6 @@ bool DragOutView::movedTo(QPointF point)
         return false;
     downAt.reset();
 
-    // Qt deletes the drag once it has run.
     auto *drag = new QDrag(this);
     drag->setMimeData(new PendingFile(file->path));
     // The picture, 160 pt wide, centred on the pointer.
@@ -127,6 +126,10 @@ bool DragOutView::movedTo(QPointF point)
     if (onDragStart)
         onDragStart();
     const Qt::DropAction done = runner()(*drag);
+    // The receiver reads the file's URL after the drop, when a dropped one-page canvas has
+    // already gone with this handle: the drag outlives it, and the system's drag and drop
+    // deletes it once the receiver is done.
+    drag->setParent(nullptr);
     if (onDragEnd)
         onDragEnd(done != Qt::IgnoreAction);
     return true;

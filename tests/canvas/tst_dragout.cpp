@@ -30,6 +30,7 @@ struct Drags
     {
         DragOutView::runner() = [this](QDrag &drag) {
             seen.append({drag.mimeData()->urls(), drag.pixmap().deviceIndependentSize(), drag.hotSpot()});
+            drag.deleteLater();
             return result;
         };
     }
@@ -126,6 +127,7 @@ private slots:
         DragOutView::runner() = [&](QDrag &drag) {
             formats = drag.mimeData()->formats();
             urls = drag.mimeData()->urls();
+            drag.deleteLater();
             return Qt::CopyAction;
         };
         QString written = file;
