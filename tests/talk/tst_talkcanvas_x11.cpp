@@ -5,12 +5,15 @@
 #include "XTestInput.h"
 
 #include "app/ActivityLog.h"
+#include "canvas/Talk.h"
 #include "canvas/TextItemView.h"
 #include "launch/TalkWiring.h"
 #include "talk/SpeechListener.h"
 #include "talk/TalkController.h"
+#include "talk/TalkSettings.h"
 
 #include <QFile>
+#include <QLabel>
 
 namespace {
 constexpr quint32 ctrlR = 0xffe4;
@@ -117,6 +120,36 @@ private slots:
             c->undo();
             QCOMPARE(c->markup.items.size(), itemsBefore);
         }
+    }
+
+    // The hint line names the talk key while talking is on, and follows the settings' notice;
+    // with talking off the key no longer holds.
+    void hintAndSettings()
+    {
+        CanvasFixture f(QSize(1200, 760));
+        CanvasController *c = f.open(QRectF(100, 100, 600, 400));
+        QVERIFY(c && c->hint);
+        f.view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.view.get()));
+        QVERIFY(c->hint->text().contains(QStringLiteral("Hold right Ctrl: talk")));
+
+        setPreference(QStringLiteral("talk.key"), QStringLiteral("control"));
+        TalkSettings::notifier().post();
+        QVERIFY(c->hint->text().contains(QStringLiteral("Hold Super: talk")));
+
+        setPreference(QStringLiteral("talk.enabled"), false);
+        TalkSettings::notifier().post();
+        QVERIFY(!c->hint->text().contains(QStringLiteral("talk")));
+        input.keyDown(0xffeb); // Super_L
+        QTest::qWait(300);
+        QVERIFY(!c->spoken);
+        QVERIFY(!c->talk->isHolding());
+        input.keyUp(0xffeb);
+
+        Preferences::shared().remove(QStringLiteral("talk.key"));
+        Preferences::shared().remove(QStringLiteral("talk.enabled"));
+        TalkSettings::notifier().post();
+        QVERIFY(c->hint->text().contains(QStringLiteral("Hold right Ctrl: talk")));
     }
 };
 
