@@ -1,5 +1,7 @@
 // The drag-out handle and its files offscreen: when a drag starts, what it carries and shows,
 // the files written for it and their pruning, and the hint line's words.
+#include "CanvasFixture.h"
+
 #include "canvas/CanvasController.h"
 #include "canvas/DragOutView.h"
 
@@ -13,6 +15,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <sys/stat.h>
 
 namespace {
 // Records the drags the handle would run, ending each with the given result.
@@ -210,6 +213,55 @@ private slots:
         // Nothing to write, or no folder: no file, and nothing pruned.
         QVERIFY(!CanvasController::writeDragFile(QImage(), 1, false, dir.path()));
         QVERIFY(!CanvasController::writeDragFile(picture, 1, false, QString()));
+    }
+
+    // The canvas's drag-out writes only into a private folder of ours: with the folder open to
+    // others (or not a folder) there is no drag, and nothing in it is pruned.
+    void unusableScratchFolderGivesNoDrag_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("private") << QStringLiteral("private");
+        QTest::newRow("mode 0755") << QStringLiteral("0755");
+        QTest::newRow("a link") << QStringLiteral("link");
+    }
+    void unusableScratchFolderGivesNoDrag()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir runtime, elsewhere;
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const QString folder = runtime.filePath(QStringLiteral("Quillet"));
+        if (kind == QStringLiteral("link"))
+            QVERIFY(QFile::link(elsewhere.path(), folder));
+        else
+            QVERIFY(QDir().mkdir(folder));
+        ::chmod(QFile::encodeName(kind == QStringLiteral("link") ? elsewhere.path() : folder).constData(),
+                kind == QStringLiteral("private") ? 0700 : 0755);
+        const QString old = folder + QStringLiteral("/old.png");
+        {
+            QFile f(old);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("x");
+            f.flush();
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-7200), QFileDevice::FileModificationTime));
+        }
+
+        CanvasFixture f(QSize(800, 600));
+        CanvasController *canvas = f.open(QRectF(100, 100, 200, 150));
+        QVERIFY(canvas);
+        const std::optional<DragFile> file = canvas->makeDragFile();
+        if (kind == QStringLiteral("private")) {
+            QVERIFY(file);
+            const QString path = file->path.result();
+            QVERIFY(path.startsWith(folder + QLatin1Char('/')));
+            QCOMPARE(QImage(path).size(), QSize(200, 150));
+            QVERIFY(!QFile::exists(old));
+        } else {
+            QVERIFY(!file);
+            QVERIFY(QFile::exists(old));
+            QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("old.png")});
+        }
+        qputenv("XDG_RUNTIME_DIR", saved);
     }
 
     void hint_data()
