@@ -104,25 +104,30 @@ void BM_RepaintViewport(benchmark::State &state)
 }
 BENCHMARK(BM_RepaintViewport)->Unit(benchmark::kMillisecond);
 
-// Full and small copies of 8 pages of Display P3 pictures drawn for an sRGB display.
+// Full and small copies of 8 pages of Display P3 pictures drawn for an sRGB display on 4 threads.
+// The first run also touches the copies' memory for the first time (as a canvas just opened does);
+// later runs reuse memory the process already holds. "first ms" is that first run.
 void BM_DisplayCopiesEightPages(benchmark::State &state)
 {
     QList<DisplayImages::Job> jobs;
     for (int i = 0; i < 8; ++i)
         jobs << DisplayImages::Job{QUuid::createUuid(), ShotImage{displayPicture(i), 2}};
-    int workers = 0;
+    double first = -1;
     for (auto _ : state) {
-        DisplayImages cache;
-        workers = cache.workerCount();
+        QElapsedTimer t;
+        t.start();
+        DisplayImages cache(4);
         cache.setSpace(QColorSpace(QColorSpace::SRgb));
         cache.update(jobs.mid(0, 7), jobs);
         cache.waitForWork();
+        if (first < 0)
+            first = double(t.nsecsElapsed()) / 1e6;
         if (cache.pending() || !cache.fullCopy(jobs[0].first))
             state.SkipWithError("copies missing");
     }
-    state.counters["threads"] = workers;
+    state.counters["first ms"] = first;
 }
-BENCHMARK(BM_DisplayCopiesEightPages)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DisplayCopiesEightPages)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
 // Visiting 12 pages one after the other: the full copies of pages left behind stay within the
 // trim; the cache's bytes and the process's resident memory after the walk.
@@ -133,7 +138,7 @@ void BM_VisitTwelvePages(benchmark::State &state)
         pages << DisplayImages::Job{QUuid::createUuid(), ShotImage{displayPicture(i), 2}};
     qint64 unwanted = 0, held = 0;
     for (auto _ : state) {
-        DisplayImages cache;
+        DisplayImages cache(4);
         cache.setSpace(QColorSpace(QColorSpace::SRgb));
         for (int current = 0; current < pages.size(); ++current) {
             QList<int> order;

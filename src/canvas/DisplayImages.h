@@ -35,7 +35,8 @@ public:
     static constexpr qint64 trimBytes = 402653184; // 384 MiB
     static constexpr int smallSide = 1024;
 
-    DisplayImages();
+    // workers: the pool's thread count, by default min(max(ideal thread count - 2, 2), 6).
+    explicit DisplayImages(int workers = defaultWorkers());
     ~DisplayImages();
     DisplayImages(const DisplayImages &) = delete;
     DisplayImages &operator=(const DisplayImages &) = delete;
@@ -67,6 +68,7 @@ public:
     int workerCount() const { return m_queue->maxThreadCount(); }
     // The size of a small copy of a picture of that size.
     static QSize smallSize(QSize size);
+    static int defaultWorkers();
 
 private:
     struct Entry

@@ -81,6 +81,47 @@ private slots:
         QVERIFY(cache.fullCopy(all[7].first));
     }
 
+    // A picture tagged with another space is converted: the full copy holds the same pixels as
+    // Qt's own conversion, whatever the picture's format and size (large ones get memory of their own).
+    void convertsColours_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QImage::Format>("format");
+        QTest::newRow("large, translucent") << QSize(1600, 1400) << QImage::Format_ARGB32_Premultiplied;
+        QTest::newRow("large, opaque") << QSize(1600, 1400) << QImage::Format_RGB32;
+        QTest::newRow("large, 24-bit") << QSize(1700, 1500) << QImage::Format_RGB888;
+        QTest::newRow("small") << QSize(300, 200) << QImage::Format_ARGB32;
+    }
+    void convertsColours()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QImage::Format, format);
+        QImage picture(size, QImage::Format_ARGB32);
+        for (int y = 0; y < size.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(picture.scanLine(y));
+            for (int x = 0; x < size.width(); ++x)
+                line[x] = qRgba(x * 7, y * 3, (x + y) * 5, 255 - (x % 200));
+        }
+        picture = picture.convertToFormat(format);
+        picture.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
+        const QImage before = picture.copy();
+        DisplayImages cache;
+        const QColorSpace srgb(QColorSpace::SRgb);
+        cache.setSpace(srgb);
+        const Job j = job(picture);
+        cache.update({j}, {j});
+        cache.waitForWork();
+        const std::optional<QImage> full = cache.fullCopy(j.first);
+        QVERIFY(full);
+        const QImage expected = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied).convertedToColorSpace(srgb);
+        QCOMPARE(full->format(), QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(full->colorSpace(), srgb);
+        QVERIFY(*full == expected);
+        // The source is untouched.
+        QCOMPARE(picture.colorSpace(), QColorSpace(QColorSpace::DisplayP3));
+        QVERIFY(picture == before);
+    }
+
     // A picture in the display's format is its own full copy at once; no small copy is made.
     void displayFormatIsReadyAtOnce()
     {
