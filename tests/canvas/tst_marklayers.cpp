@@ -2,8 +2,11 @@
 
 #include "TestEnv.h"
 
+#include "../capture/SessionFixture.h"
+
 #include "canvas/ShapeLayers.h"
 #include "canvas/TextItemView.h"
+#include "capture/CaptureSession.h"
 #include "document/Palette.h"
 #include "export/ShapeRules.h"
 #include "platform/fake/FakeScheduler.h"
@@ -173,6 +176,21 @@ private slots:
         QVERIFY(!c->selectedShot);
         QVERIFY(c->shotLayers.isEmpty());
         QVERIFY(!c->shown.contains(shot.id));
+    }
+
+    // A refresh asks the canvas's session for an autosave; a canvas without one asks nobody.
+    void refreshSchedulesTheAutosave()
+    {
+        setPage({});
+        c->refresh(false);
+        auto session = std::make_unique<CaptureSession>(
+            QList<FrozenFrame>{SessionFixture::frame(QRect(0, 0, 400, 300), 1)}, std::nullopt,
+            OverlayViewHost::Mode::Canvas);
+        QVERIFY(!session->autosavePending());
+        c->session = session.get();
+        c->refresh(false);
+        QVERIFY(session->autosavePending());
+        c->session = nullptr;
     }
 
     // The scene drawn offscreen: the arrow over the redaction, the mosaic over the shot, the
