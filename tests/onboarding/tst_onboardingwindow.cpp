@@ -74,6 +74,10 @@ private slots:
         QCOMPARE(text(QStringLiteral("finishButton")), QStringLiteral("Finish later"));
         QVERIFY(!item(QStringLiteral("finishButton"))->property("prominent").toBool());
         QVERIFY(shown(item(QStringLiteral("previewBadge"))));
+        // With the badge shown the footer's button still keeps the window's right margin.
+        QQuickItem *button = item(QStringLiteral("finishButton"));
+        const QRectF inWindow = button->mapRectToScene(QRectF(0, 0, button->width(), button->height()));
+        QVERIFY2(inWindow.right() <= f->window().width() - 28 + 0.5, qPrintable(QString::number(inWindow.right())));
         QCOMPARE(text(QStringLiteral("availability"), step(0)), Permissions::waylandReason());
         QCOMPARE(text(QStringLiteral("markerText"), step(1)), QStringLiteral("2"));
         // Staged answers hold against the real ones for the controller's life.

@@ -110,25 +110,6 @@ Rectangle {
                 }
             }
             Item { Layout.fillWidth: true }
-            Rectangle {
-                objectName: "previewBadge"
-                visible: root.welcome.staged
-                implicitWidth: badgeText.implicitWidth + 18
-                implicitHeight: badgeText.implicitHeight + 8
-                radius: height / 2
-                color: "#FF9F0A"
-                Text {
-                    id: badgeText
-                    anchors.centerIn: parent
-                    text: "Preview only"
-                    font.pixelSize: 12
-                    font.weight: Font.DemiBold
-                    color: "black"
-                }
-                HoverHandler { id: badgeHover }
-                ToolTip.visible: badgeHover.hovered
-                ToolTip.text: "Staged with --welcome: these ticks are not what this computer allows."
-            }
             PillButton {
                 objectName: "finishButton"
                 text: root.welcome.screen && root.welcome.access ? "Done" : "Finish later"
@@ -155,5 +136,29 @@ Rectangle {
             onLinkActivated: link => root.welcome.openLegal(link)
             HoverHandler { cursorShape: parent.hoveredLink.length > 0 ? Qt.PointingHandCursor : Qt.ArrowCursor }
         }
+    }
+
+    // A staged window says so in its corner, clear of the footer's row.
+    Rectangle {
+        objectName: "previewBadge"
+        visible: root.welcome.staged
+        anchors.top: parent.top
+        anchors.right: parent.right
+        anchors.margins: 14
+        implicitWidth: badgeText.implicitWidth + 18
+        implicitHeight: badgeText.implicitHeight + 8
+        radius: height / 2
+        color: "#FF9F0A"
+        Text {
+            id: badgeText
+            anchors.centerIn: parent
+            text: "Preview only"
+            font.pixelSize: 12
+            font.weight: Font.DemiBold
+            color: "black"
+        }
+        HoverHandler { id: badgeHover }
+        ToolTip.visible: badgeHover.hovered
+        ToolTip.text: "Staged with --welcome: these ticks are not what this computer allows."
     }
 }
