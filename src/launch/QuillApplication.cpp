@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 
 QuillApplication::QuillApplication(int &argc, char **argv)
     : QApplication(argc, argv)
@@ -35,26 +36,45 @@ bool QuillApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
+namespace {
+// A later start ends once another instance has its arguments (or did not answer): the exit status.
+std::optional<int> laterStartEnds(SingleInstance::Claim claim)
+{
+    if (claim == SingleInstance::Claim::handedOver) {
+        activityLog(QStringLiteral("launch: handed over to the running instance"));
+        return 0;
+    }
+    if (claim == SingleInstance::Claim::notAnswered) {
+        activityLog(QStringLiteral("launch: the running instance did not answer"));
+        return 1;
+    }
+    return std::nullopt;
+}
+} // namespace
+
 int QuillApplication::runMain(int argc, char **argv)
 {
+    // A later start hands its arguments to the running instance before it sets up an application
+    // of its own (connecting to the display and loading its plugins cost most of its time). The
+    // running instance has a working folder of its own: relative paths are made absolute here.
+    QStringList given;
+    for (int i = 0; i < argc; ++i)
+        given.append(QString::fromLocal8Bit(argv[i]));
+    if (const auto code = laterStartEnds(
+            SingleInstance::handOverEarly(LaunchOptions::withAbsolutePaths(given, QDir::currentPath()))))
+        return *code;
+
     QuillApplication app(argc, argv);
     // From here on preference problems go to the activity log, with any met before.
     Prefs::store();
 
     SingleInstance instance;
-    // The running instance has a working folder of its own: relative paths are made absolute here.
     const QStringList arguments =
         LaunchOptions::withAbsolutePaths(QCoreApplication::arguments(), QDir::currentPath());
-    switch (instance.claim(arguments)) {
-    case SingleInstance::Claim::first:
-        break;
-    case SingleInstance::Claim::handedOver:
-        activityLog(QStringLiteral("launch: handed over to the running instance"));
-        return 0;
-    case SingleInstance::Claim::notAnswered:
-        activityLog(QStringLiteral("launch: the running instance did not answer"));
-        return 1;
-    case SingleInstance::Claim::impossible: {
+    const SingleInstance::Claim claim = instance.claim(arguments);
+    if (const auto code = laterStartEnds(claim))
+        return *code;
+    if (claim == SingleInstance::Claim::impossible) {
         // Without the socket a second copy could run beside this one unnoticed: not starting is
         // the lesser harm, and the user is told why.
         const QString line = QStringLiteral("Quillet™ cannot make sure that only one copy runs, so it does not start. ")
@@ -62,7 +82,6 @@ int QuillApplication::runMain(int argc, char **argv)
         activityLog(QStringLiteral("launch: ") + line);
         std::fprintf(stderr, "%s\n", qPrintable(line));
         return 1;
-    }
     }
 
     AppDelegate delegate(QCoreApplication::arguments());

@@ -4,9 +4,17 @@
 #include "platform/Paths.h"
 
 #include <QDataStream>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 
 namespace {
 constexpr int handOverTimeoutMs = 3000;
@@ -20,6 +28,18 @@ QString displayTag()
         if (!c.isLetterOrNumber())
             c = QLatin1Char('_');
     return d;
+}
+
+// The framed arguments as the running instance reads them.
+QByteArray frameOf(const QStringList &arguments)
+{
+    QByteArray payload;
+    QDataStream out(&payload, QIODevice::WriteOnly);
+    out << arguments;
+    QByteArray frame;
+    QDataStream framed(&frame, QIODevice::WriteOnly);
+    framed << payload;
+    return frame;
 }
 } // namespace
 
@@ -44,14 +64,43 @@ bool SingleInstance::handOver(const QStringList &arguments) const
     socket.connectToServer(m_path);
     if (!socket.waitForConnected(handOverTimeoutMs))
         return false;
-    QByteArray payload;
-    QDataStream out(&payload, QIODevice::WriteOnly);
-    out << arguments;
-    QDataStream frame(&socket);
-    frame << payload;
+    socket.write(frameOf(arguments));
     socket.flush();
     // The running instance answers one byte once it has the arguments.
     return socket.waitForReadyRead(handOverTimeoutMs) && socket.read(1) == "k";
+}
+
+SingleInstance::Claim SingleInstance::handOverEarly(const QStringList &arguments)
+{
+    // Plain socket calls: no event dispatcher exists yet for Qt's sockets.
+    const QByteArray path = QFile::encodeName(socketPath());
+    sockaddr_un address{};
+    if (path.isEmpty() || size_t(path.size()) >= sizeof(address.sun_path))
+        return Claim::first;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return Claim::first;
+    const timeval timeout{handOverTimeoutMs / 1000, (handOverTimeoutMs % 1000) * 1000};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return Claim::first;
+    }
+    const QByteArray frame = frameOf(arguments);
+    qsizetype sent = 0;
+    while (sent < frame.size()) {
+        const ssize_t n = ::send(fd, frame.constData() + sent, size_t(frame.size() - sent), MSG_NOSIGNAL);
+        if (n <= 0)
+            break;
+        sent += n;
+    }
+    char answer = 0;
+    const bool acknowledged = sent == frame.size() && ::recv(fd, &answer, 1, 0) == 1 && answer == 'k';
+    ::close(fd);
+    return acknowledged ? Claim::handedOver : Claim::notAnswered;
 }
 
 SingleInstance::Claim SingleInstance::claim(const QStringList &arguments)

@@ -26,6 +26,10 @@ public:
                      // process cannot tell whether another runs, so it must not run
     };
     Claim claim(const QStringList &arguments);
+    // A later start's quick way, before any application object exists: hands the arguments to
+    // the instance listening now. handedOver or notAnswered when one listens; first when none
+    // does (nothing claimed: the caller goes on to claim).
+    static Claim handOverEarly(const QStringList &arguments);
     // Stops listening and removes the socket: a later start no longer hands over to this
     // process, which is quitting, but becomes the one instance itself.
     void stop();

@@ -30,9 +30,14 @@ private slots:
                      SingleInstance::Claim::handedOver);
         }
         QTRY_COMPARE(received, (QStringList{QStringLiteral("quillet"), QStringLiteral("/tmp/a.png")}));
+        // The quick way before an application object exists delivers the same.
+        QCOMPARE(SingleInstance::handOverEarly({QStringLiteral("quillet"), QStringLiteral("/tmp/b c.png")}),
+                 SingleInstance::Claim::handedOver);
+        QTRY_COMPARE(received, (QStringList{QStringLiteral("quillet"), QStringLiteral("/tmp/b c.png")}));
 
         // Quitting: the running one stops listening first; a start now is the one instance.
         QMetaObject::invokeMethod(running, &SingleInstance::stop, Qt::BlockingQueuedConnection);
+        QCOMPARE(SingleInstance::handOverEarly({QStringLiteral("quillet")}), SingleInstance::Claim::first);
         {
             SingleInstance successor;
             QCOMPARE(successor.claim({}), SingleInstance::Claim::first);
