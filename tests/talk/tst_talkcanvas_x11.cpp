@@ -122,6 +122,37 @@ private slots:
         }
     }
 
+    // A drag while the talk key (right Ctrl) is held draws an arrow, not the box of a Ctrl-drag.
+    void dragWhileHolding()
+    {
+        file = SoundFixtures::speechFile("hello16k.wav");
+        CanvasFixture f(QSize(1200, 760));
+        CanvasController *c = f.open(QRectF(100, 100, 600, 400));
+        QVERIFY(c);
+        f.view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.view.get()));
+        c->endEditing();
+        const auto global = [c](QPointF p) {
+            return c->scrollView->viewport()->mapToGlobal(c->scrollView->viewPoint(p).toPoint());
+        };
+        const QPointF a = c->markup.shotRect().center(), b = a + QPointF(-160, -90);
+        input.moveTo(global(a));
+        input.keyDown(ctrlR);
+        QTest::qWait(300);
+        const bool held = c->talk->isHolding();
+        input.drag(global(a), global(b));
+        input.keyUp(ctrlR);
+        QVERIFY(held);
+        QTRY_VERIFY_WITH_TIMEOUT(!c->spoken, 15000);
+        int arrows = 0, boxes = 0;
+        for (const Item &item : c->markup.items) {
+            arrows += item.kind == ItemKind::arrow;
+            boxes += item.kind == ItemKind::box;
+        }
+        QCOMPARE(arrows, 1);
+        QCOMPARE(boxes, 0);
+    }
+
     // The hint line names the talk key while talking is on, and follows the settings' notice;
     // with talking off the key no longer holds.
     void hintAndSettings()
