@@ -21,8 +21,10 @@ ExportScene CanvasController::exportScene()
     }
     for (auto it = plates.cbegin(); it != plates.cend(); ++it)
         parts.plates.insert(it.key(), it->color);
+    // What each item covers on the canvas: a comment its laid-out text (with its plate), not
+    // the whole width it may wrap to.
     for (const Item &item : std::as_const(markup.items)) {
-        const QRectF frame = itemBounds(item);
+        const QRectF frame = item.kind == ItemKind::text ? itemFrame(item) : itemBounds(item);
         if (!frame.isNull())
             parts.frames.insert(item.id, frame);
     }

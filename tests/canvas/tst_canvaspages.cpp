@@ -246,6 +246,18 @@ private slots:
         QCOMPARE(page.picture.size(), QSize(600, 400));
         QCOMPARE(page.scale, 1.0);
         QCOMPARE(c->pageCount(), 1);
+
+        // A short comment beside the shot adds its text, not the width it may wrap to.
+        c->endEditing();
+        const QRectF shot = c->markup.shotRect();
+        Item note = Item::noteAt(QPointF(shot.right() + 40, shot.top() + 20), TextSide::right, 500, c->font, 0, 2);
+        note.string = QStringLiteral("two");
+        c->markup.items = QList<Item>{note};
+        c->refresh(false);
+        const QRectF text = c->itemFrame(note);
+        QVERIFY(text.left() > shot.right() && text.width() < 200);
+        const QImage wider = c->renderCurrentPage(false).picture;
+        QCOMPARE(wider.width(), qCeil(text.right() + 16 - shot.left()));
     }
 };
 
