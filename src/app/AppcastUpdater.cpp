@@ -58,7 +58,9 @@ std::function<void()> AppcastUpdater::defaultRelaunch()
         QProcess::startDetached(QStringLiteral("/bin/sh"),
                                 {QStringLiteral("-c"), script, QStringLiteral("sh"),
                                  QString::number(QCoreApplication::applicationPid()), program});
-        QCoreApplication::quit();
+        // Leave the event loop directly: quit() first asks every window to close, and an open
+        // canvas answers by ending its session instead, which would keep this process running.
+        QCoreApplication::exit(0);
     };
 }
 

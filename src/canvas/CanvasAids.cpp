@@ -216,7 +216,7 @@ QPointF CanvasController::snapToPixels(QPointF p, const Shot &shot) const
 
 // ---- new texts ----
 
-void CanvasController::placeText(TextSide side, std::optional<QUuid> arrowID, QPointF p, const Markup &before)
+void CanvasController::placeText(TextSide side, std::optional<QUuid> arrowID, QPointF p, Markup before)
 {
     const auto arrow = arrowID ? markup.item(*arrowID) : std::nullopt;
     const int itemColor = arrow ? arrow->color : color;

@@ -446,7 +446,7 @@ public:
     // A point snapped to the shot's pixel grid.
     QPointF snapToPixels(QPointF p, const Shot &shot) const;
     // Makes a text (or an arrow's comment) at p and starts editing it; before is the undo state.
-    void placeText(TextSide side, std::optional<QUuid> arrowID, QPointF p, const Markup &before);
+    void placeText(TextSide side, std::optional<QUuid> arrowID, QPointF p, Markup before);
     // Starts editing an existing text: caret at the end, or nearest p.
     void editText(const QUuid &id, QPointF p, bool atEnd);
     // Document and host coordinates (the host is the window's content; lengths are screen points).

@@ -27,7 +27,8 @@ QMenuBar *bootstrapMainMenu()
     QAction *hide = menu->addAction(QStringLiteral("Hide Quillet™"), QKeySequence(QStringLiteral("Ctrl+H")));
     QObject::connect(hide, &QAction::triggered, hide, &hideApplication);
     QAction *quit = menu->addAction(QStringLiteral("Quit Quillet™"), QKeySequence(QStringLiteral("Ctrl+Q")));
-    QObject::connect(quit, &QAction::triggered, quit, [] { QCoreApplication::quit(); });
+    // exit, not quit: quit() asks the windows to close first, and an open canvas refuses.
+    QObject::connect(quit, &QAction::triggered, quit, [] { QCoreApplication::exit(0); });
     for (QAction *action : {hide, quit})
         action->setShortcutContext(Qt::ApplicationShortcut);
     return bar;

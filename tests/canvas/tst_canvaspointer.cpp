@@ -154,6 +154,13 @@ private slots:
         QCOMPARE(texts.size(), 1);
         QVERIFY(!texts.first().arrowID);
         QCOMPARE(int(TextSide::Value(texts.first().side)), int(TextSide::right));
+        // What is typed there is one undo step, and undoing it takes the text away.
+        QVERIFY(c->editing);
+        c->editing->insertPlainText(QStringLiteral("typed"));
+        c->endEditing();
+        QCOMPARE(itemsOf(c, ItemKind::text).size(), 1);
+        c->undo();
+        QCOMPARE(itemsOf(c, ItemKind::text).size(), 0);
 
         c->markup.items.clear();
         const Item box = Item::withRect(ItemKind::box, QRectF(p + QPointF(150, 100), QSizeF(20, 20)), 0, 2);
