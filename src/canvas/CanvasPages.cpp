@@ -203,9 +203,13 @@ void CanvasController::setPageHistory(int index, const std::optional<QString> &i
 {
     if (index < 0 || index >= pages.size())
         return;
+    const bool changed = pages[index].historyID != id;
     pages[index].historyID = id;
     if (created)
         pages[index].created = *created;
+    // The page's entry is no longer an earlier capture of the rail.
+    if (changed)
+        refreshRail(false);
 }
 
 QList<SessionPage> CanvasController::pagesForSaving() const

@@ -22,6 +22,7 @@
 #include "capture/OverlayPool.h"
 #include "capture/OverlayWindow.h"
 #include "capture/ScreenFreezer.h"
+#include "capture/SessionCanvas.h"
 #include "export/ExportScene.h"
 #include "export/SamplePicture.h"
 #include "export/Destinations.h"
@@ -256,10 +257,15 @@ void AppDelegate::applicationDidFinishLaunching()
     };
 
     // Opened and reopened pictures come up as a canvas at once.
+    // A reopened capture is the page of its history entry: saved there again, not listed again.
     CaptureSession::openPictures = [](CaptureSession &, OverlayView *view, const Markup &markup,
-                                      const ShotImages &images, const std::optional<QString> &) {
-        if (view)
-            view->openPicturesCanvas(markup, images);
+                                      const ShotImages &images, const std::optional<QString> &historyId) {
+        if (!view)
+            return;
+        view->openPicturesCanvas(markup, images);
+        SessionCanvas *canvas = historyId && CaptureSession::canvasOf ? CaptureSession::canvasOf(view) : nullptr;
+        if (canvas)
+            canvas->setPageHistory(0, historyId, Recents::created(*historyId));
     };
 
     // 17–18: the hooks through which the capture calls back up.

@@ -81,16 +81,24 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(trayBounds().has_value() && !trayBounds()->isEmpty(), 10000);
         XTestInput input;
         QVERIFY(input.isValid());
-        input.moveTo(trayBounds()->center().toPoint());
-        input.buttonDown(1);
-        input.buttonUp(1);
-        QTest::qWait(500);
-        input.chord({}, XK_Up);
-        input.chord({}, XK_Up);
-        input.chord({}, XK_Return);
+        // The tray host may still be settling the icon, and the menu takes its time to come up
+        // on a busy machine: a menu that did not take the keys is closed and opened again.
+        bool finished = false;
+        for (int attempt = 0; attempt < 3 && !finished; ++attempt) {
+            input.moveTo(trayBounds()->center().toPoint());
+            input.buttonDown(1);
+            input.buttonUp(1);
+            QTest::qWait(500 + 500 * attempt);
+            input.chord({}, XK_Up);
+            input.chord({}, XK_Up);
+            input.chord({}, XK_Return);
+            finished = app.waitForFinished(5000);
+            if (!finished)
+                input.chord({}, XK_Escape);
+        }
 
         // The open canvas does not hold the quit up.
-        QVERIFY(app.waitForFinished(10000));
+        QVERIFY(finished);
         QCOMPARE(app.exitStatus(), QProcess::NormalExit);
         QCOMPARE(app.exitCode(), 0);
         // One new process, and the canvas with a's pixels back on screen.
