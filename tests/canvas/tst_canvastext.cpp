@@ -3,8 +3,11 @@
 #include "TestEnv.h"
 
 #include "canvas/TextItemView.h"
+#include "capture/BootstrapMainMenu.h"
 #include "platform/fake/FakeScheduler.h"
 
+#include <QMenuBar>
+#include <QTest>
 #include <QTextCursor>
 
 // Text editing on the canvas: the new shot's comment, typing into the document, the keys that
@@ -92,6 +95,19 @@ private slots:
         QVERIFY(c->markup.item(id));
         QCOMPARE(c->history.past.size(), 1);
         QVERIFY(f->view->isVisible());
+    }
+
+    // With the main menu and its application-wide shortcuts installed, Ctrl+A pressed in the
+    // window still selects the edited comment's text.
+    void ctrlASelectsTheCommentWithTheMainMenu()
+    {
+        const std::unique_ptr<QMenuBar> menu(bootstrapMainMenu());
+        QVERIFY(c->editing);
+        type(QStringLiteral("hello"));
+        QVERIFY(!c->editing->textCursor().hasSelection());
+        QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : c->scrollView;
+        QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(c->editing->textCursor().selectedText(), QStringLiteral("hello"));
     }
 
     // Escape in the untouched comment closes the canvas.

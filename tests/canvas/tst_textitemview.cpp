@@ -321,6 +321,7 @@ private slots:
         QTest::newRow("Shift letter") << int(Qt::Key_A) << int(Qt::ShiftModifier) << QStringLiteral("A") << true;
         QTest::newRow("Backspace") << int(Qt::Key_Backspace) << 0 << QString() << true;
         QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << QString() << true;
+        QTest::newRow("Ctrl+A") << int(Qt::Key_A) << int(Qt::ControlModifier) << QString() << true;
         QTest::newRow("Ctrl+C") << int(Qt::Key_C) << int(Qt::ControlModifier) << QString() << true;
         QTest::newRow("Ctrl+Return") << int(Qt::Key_Return) << int(Qt::ControlModifier) << QString() << true;
         QTest::newRow("Ctrl+Q") << int(Qt::Key_Q) << int(Qt::ControlModifier) << QString() << false;
