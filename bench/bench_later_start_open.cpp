@@ -50,12 +50,14 @@ uint32_t pixelAt(xcb_connection_t *c, xcb_window_t root, int x, int y)
     return p & 0xffffff;
 }
 
-// Whether the middle of the screen shows the picture's middle block: any of five probe pixels.
+// Whether the middle of the screen shows the picture's middle block: any probe pixel on the
+// middle row of the screen's middle half (the picture sits left of centre beside the command
+// sidebar, and moves right once the rail lists earlier captures).
 bool showsPicture(xcb_connection_t *c, const xcb_screen_t *screen)
 {
-    const int cx = screen->width_in_pixels / 2, cy = screen->height_in_pixels / 2;
-    for (const QPoint d : {QPoint(0, 0), QPoint(-60, 0), QPoint(60, 0), QPoint(0, -40), QPoint(0, 40)})
-        if (pixelAt(c, screen->root, cx + d.x(), cy + d.y()) == probeColour)
+    const int w = screen->width_in_pixels, cy = screen->height_in_pixels / 2;
+    for (int x = w / 4; x < w * 3 / 4; x += 40)
+        if (pixelAt(c, screen->root, x, cy) == probeColour)
             return true;
     return false;
 }
