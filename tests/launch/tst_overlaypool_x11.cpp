@@ -2,6 +2,7 @@
 // a row each give exactly the frozen pixels without a new window, and a screen that changes or
 // goes away between captures gets a window of its new size or none.
 #include "AppUnderTest.h"
+#include "ProcessWindows.h"
 #include "TestEnv.h"
 #include "XTestInput.h"
 
@@ -25,49 +26,12 @@ constexpr uint32_t XK_Control_L = 0xffe3, XK_Shift_L = 0xffe1, XK_Super_L = 0xff
 
 using namespace AppUnderTest;
 
-struct TopWindow
-{
-    xcb_window_t id;
-    QRect geometry;
-    bool mapped = false;
-    bool operator==(const TopWindow &o) const { return id == o.id && geometry == o.geometry; }
-};
+using ProcessWindows::TopWindow;
 
 // The top-level windows of a process as the X server has them, mapped or not.
 QList<TopWindow> windowsOf(qint64 pid)
 {
-    QList<TopWindow> out;
-    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c)) {
-        xcb_disconnect(c);
-        return out;
-    }
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    auto *pidAtom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 11, "_NET_WM_PID"), nullptr);
-    auto *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
-    if (pidAtom && tree) {
-        const xcb_window_t *children = xcb_query_tree_children(tree);
-        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
-            auto *prop = xcb_get_property_reply(
-                c, xcb_get_property(c, 0, children[i], pidAtom->atom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
-            const bool ours = prop && xcb_get_property_value_length(prop) == 4
-                              && *static_cast<const uint32_t *>(xcb_get_property_value(prop)) == uint32_t(pid);
-            std::free(prop);
-            if (!ours)
-                continue;
-            auto *g = xcb_get_geometry_reply(c, xcb_get_geometry(c, children[i]), nullptr);
-            auto *a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr);
-            if (g)
-                out << TopWindow{children[i], QRect(g->x, g->y, g->width, g->height),
-                                 a && a->map_state == XCB_MAP_STATE_VIEWABLE};
-            std::free(g);
-            std::free(a);
-        }
-    }
-    std::free(tree);
-    std::free(pidAtom);
-    xcb_disconnect(c);
-    return out;
+    return ProcessWindows::of(pid);
 }
 
 // The windows of the given size among them.

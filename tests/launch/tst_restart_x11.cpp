@@ -1,6 +1,7 @@
 // The real application restarted from its tray menu with a canvas open: the old process ends, one
 // new process starts and brings the canvas back.
 #include "AppUnderTest.h"
+#include "ProcessWindows.h"
 #include "RealApp.h"
 #include "ScreenPixels.h"
 #include "TestEnv.h"
@@ -12,8 +13,6 @@
 #include <QTemporaryDir>
 
 #include <X11/keysym.h>
-#include <xcb/xcb.h>
-#include <cstdlib>
 #include <csignal>
 
 using namespace AppUnderTest;
@@ -37,32 +36,8 @@ class TestRestartX11 : public QObject
     static int popupsOf(qint64 pid)
     {
         int n = 0;
-        xcb_connection_t *c = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(c)) {
-            xcb_disconnect(c);
-            return 0;
-        }
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        auto *pidAtom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 11, "_NET_WM_PID"), nullptr);
-        auto *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
-        if (pidAtom && tree) {
-            const xcb_window_t *children = xcb_query_tree_children(tree);
-            for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
-                auto *a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr);
-                const bool popup = a && a->override_redirect && a->map_state == XCB_MAP_STATE_VIEWABLE;
-                std::free(a);
-                if (!popup)
-                    continue;
-                auto *prop = xcb_get_property_reply(
-                    c, xcb_get_property(c, 0, children[i], pidAtom->atom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
-                n += prop && xcb_get_property_value_length(prop) == 4
-                     && *static_cast<const uint32_t *>(xcb_get_property_value(prop)) == uint32_t(pid);
-                std::free(prop);
-            }
-        }
-        std::free(tree);
-        std::free(pidAtom);
-        xcb_disconnect(c);
+        for (const ProcessWindows::TopWindow &w : ProcessWindows::of(pid))
+            n += w.mapped && w.overrideRedirect;
         return n;
     }
 
