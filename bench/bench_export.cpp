@@ -1,5 +1,6 @@
-// Export: rendering a marked-up 2880 x 1800 page, pixelating, encoding the clipboard picture,
-// the main-thread part of a copy, and the autosave writer's main-thread part.
+// Export: rendering a marked-up 2880 x 1800 page, a page with a very long comment, pixelating,
+// encoding the clipboard picture, the main-thread part of a copy, and the autosave writer's
+// main-thread part.
 #include "capture/ClipboardPicture.h"
 #include "capture/CaptureSession.h"
 #include "capture/SessionCanvas.h"
@@ -79,6 +80,25 @@ void BM_CopyMainThread(benchmark::State &state)
     ClipboardPicture::setTestPasteboard({});
 }
 BENCHMARK(BM_CopyMainThread)->Unit(benchmark::kMillisecond);
+
+// A page with one long comment, laid out and rendered: 1 MB of ordinary words (Arg 0) or 100 KB
+// with no space at all (Arg 1), which is cut into pieces of the comment's width.
+void BM_LongComment(benchmark::State &state)
+{
+    const QImage picture = samplePicture(1600, 1000, 1);
+    Markup markup = Markup::single(QRectF(0, 0, 800, 500), QSizeF(800, 500), 1);
+    ShotImages images;
+    images.insert(markup.shots[0].id, ShotImage{picture, 2});
+    Item note = Item::noteAt(QPointF(820, 40), TextSide::right, 400, QString(), 4, 2);
+    note.string = state.range(0) == 0 ? QStringLiteral("a comment of ordinary words that wraps ").repeated(1024 * 1024 / 39)
+                                      : QStringLiteral("unbroken").repeated(100 * 1024 / 8);
+    markup.items.append(note);
+    for (auto _ : state) {
+        const ExportScene scene = ExportScene::fromPage(markup, images);
+        benchmark::DoNotOptimize(scene.render(false, std::nullopt, 16));
+    }
+}
+BENCHMARK(BM_LongComment)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 class ThreePages : public SessionCanvas
 {

@@ -13,9 +13,7 @@
 #include "document/NoteLayout.h"
 #include "document/Trim.h"
 
-#include <QDir>
 #include <QGraphicsOpacityEffect>
-#include <QImageReader>
 #include <QLabel>
 #include <QPropertyAnimation>
 
@@ -309,15 +307,7 @@ bool CanvasController::openRecent(const QString &id)
     if (recentPictures.contains(id)) {
         page.picture = recentPictures.value(id);
     } else {
-        const QDir folder(QDir(Recents::folder()).filePath(id));
-        for (const char *name : {"rail.png", "thumb.png"}) {
-            QImageReader reader(folder.filePath(QLatin1String(name)));
-            const QImage picture = reader.read();
-            if (!picture.isNull()) {
-                page.picture = picture;
-                break;
-            }
-        }
+        page.picture = Recents::smallPicture(id);
     }
     int at = int(pages.size());
     for (int i = 0; i < pages.size(); ++i) {

@@ -2,27 +2,15 @@
 // pictures, the files dragged out of it, and the rail's callbacks.
 #include "canvas/CanvasController.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QThreadPool>
 
 namespace {
 constexpr int recentsShown = 20;
 constexpr double pictureMargin = 16;
 const QSizeF pictureBox(720, 480);
-
-// The entry's small picture: its "rail.png", else its "thumb.png"; null when neither reads.
-QImage readRecentPicture(const QString &folder)
-{
-    for (const char *name : {"rail.png", "thumb.png"}) {
-        QImageReader reader(QDir(folder).filePath(QLatin1String(name)));
-        const QImage picture = reader.read();
-        if (!picture.isNull())
-            return picture;
-    }
-    return {};
-}
 
 // The PNG data of a page's exported picture: exact, halved under "export.halfSize" (never below
 // 1), recorded at the scale the export gives it. Encoding is left to the caller.
@@ -92,10 +80,10 @@ QList<PageRail::Recent> CanvasController::recentsForRail()
         // Read off the main thread; a picture that cannot be read is tried again by the next
         // rebuild.
         m_railReads.insert(entry.id);
-        const QString id = entry.id, folder = entry.folder;
+        const QString id = entry.id;
         QThreadPool::globalInstance()->start(
-            [self, id, folder] {
-                const QImage picture = readRecentPicture(folder);
+            [self, id] {
+                const QImage picture = Recents::smallPicture(id);
                 QMetaObject::invokeMethod(qApp, [self, id, picture] {
                     if (!self)
                         return;

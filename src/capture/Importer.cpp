@@ -11,12 +11,15 @@
 #include <QImageReader>
 #include <QMimeData>
 #include <QMimeDatabase>
+#include <QPointer>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <mutex>
@@ -81,6 +84,40 @@ QList<QUrl> fileUrls(const QMimeData *data)
         if (u.isLocalFile())
             out.append(u);
     return out;
+}
+
+std::atomic<qint64> budgetUsed{0};
+
+// Pixels taken from the budget, given back when the opening's result goes.
+struct Reservation {
+    qint64 held = 0;
+    bool take(qint64 pixels)
+    {
+        qint64 used = budgetUsed.load();
+        do {
+            if (used + pixels > budgetPixels)
+                return false;
+        } while (!budgetUsed.compare_exchange_weak(used, used + pixels));
+        held += pixels;
+        return true;
+    }
+    ~Reservation() { budgetUsed -= held; }
+};
+
+// The pixels a picture's header says it has; 0 when it says nothing (decode() refuses it then).
+qint64 headerPixels(const QByteArray &data)
+{
+    if (HeifDecoder::looksLikeHeif(data)) {
+        const QSize size = HeifDecoder(data).size();
+        return qint64(std::max(size.width(), 0)) * std::max(size.height(), 0);
+    }
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size();
+    return size.isValid() ? qint64(size.width()) * size.height() : 0;
 }
 
 bool isImageFile(const QString &path)
@@ -150,27 +187,69 @@ QImage downscaled(const QImage &image, int width)
     return out.isNull() ? image : premultiplied(out);
 }
 
+qint64 budgetInUse() { return budgetUsed.load(); }
+
 Loaded load(const QList<QUrl> &urls)
 {
     const int n = int(urls.size());
     if (n == 0)
         return {};
-    std::vector<std::optional<Picture>> filled(size_t(n), std::nullopt);
-    std::vector<int> indices(static_cast<size_t>(n));
-    std::iota(indices.begin(), indices.end(), 0);
-    QtConcurrent::blockingMap(indices, [&](int i) {
+    // First, in file order: each file read and its size taken from its header, and admitted
+    // while its pixels fit in the budget. Only admitted files are decoded, side by side.
+    Loaded result;
+    auto reservation = std::make_shared<Reservation>();
+    std::vector<std::optional<QByteArray>> data{size_t(n)};
+    std::vector<int> admitted;
+    for (int i = 0; i < n; ++i) {
         const QUrl &url = urls.at(i);
-        std::optional<Picture> p = url.isLocalFile() ? decode(readFile(url.toLocalFile())) : std::nullopt;
+        data[size_t(i)] = url.isLocalFile() ? readFile(url.toLocalFile()) : std::nullopt;
+        if (!data[size_t(i)])
+            continue;
+        const qint64 pixels = headerPixels(*data[size_t(i)]);
+        if (pixels > 0 && !reservation->take(pixels)) {
+            data[size_t(i)].reset();
+            result.refused << url.fileName();
+            activityLog(QStringLiteral("import: %1 is not opened: its %2 megapixels are beyond what may be open at once")
+                            .arg(url.toLocalFile())
+                            .arg(pixels / 1000000));
+            continue;
+        }
+        admitted.push_back(i);
+    }
+    std::vector<std::optional<Picture>> filled(size_t(n), std::nullopt);
+    QtConcurrent::blockingMap(admitted, [&](int i) {
+        std::optional<Picture> p = decode(data[size_t(i)]);
+        data[size_t(i)].reset();
         if (p && n > 1)
             p->small = downscaled(p->image, smallWidth);
         filled[size_t(i)] = std::move(p);
     });
-    Loaded result;
     for (auto &slot : filled)
         if (slot)
             result.pictures.append(std::move(*slot));
-    result.failed = n - int(result.pictures.size());
+    result.failed = n - int(result.pictures.size()) - int(result.refused.size());
+    result.reservation = std::move(reservation);
     return result;
+}
+
+void loadLater(const QList<QUrl> &urls, QObject *context, std::function<void(const Loaded &)> done)
+{
+    QPointer<QObject> guard(context);
+    QThreadPool::globalInstance()->start([urls, guard, done = std::move(done)] {
+        auto loaded = std::make_shared<Loaded>(load(urls));
+        QObject *target = guard.data();
+        if (!target)
+            return;
+        QMetaObject::invokeMethod(target, [guard, done, loaded] {
+            if (guard)
+                done(*loaded);
+        });
+    });
+}
+
+QString refusedMessage(const QStringList &names)
+{
+    return QStringLiteral("Not opened, too many pixels at once: ") + names.join(QStringLiteral(", "));
 }
 
 std::optional<Picture> picture(const QMimeData *data)

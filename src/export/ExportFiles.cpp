@@ -80,6 +80,13 @@ QString ExportScene::save(const QImage &picture, const QString &folder, double s
             *error = QStringLiteral("The picture could not be encoded");
         return QString();
     }
+    // A link to nothing in the folder's place would only say "File exists".
+    const QFileInfo place(folder);
+    if (place.isSymLink() && !place.exists()) {
+        if (error)
+            *error = QStringLiteral("the folder %1 is a broken link").arg(folder);
+        return QString();
+    }
     std::error_code made;
     std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(folder).toStdString()), made);
     if (made) {

@@ -8,7 +8,9 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QHash>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextOption>
@@ -25,7 +27,7 @@ TextLayout::TextLayout(const Item &item, double scale)
     : m_item(item), m_scale(scale), m_document(std::make_unique<QTextDocument>())
 {
     configure(*m_document, item, scale);
-    m_document->setPlainText(item.string);
+    m_document->setPlainText(brokenText(item.string, m_document->defaultFont(), item.width));
     m_line = lineHeight(m_document->defaultFont());
 }
 
@@ -83,6 +85,68 @@ void TextLayout::configure(QTextDocument &document, const Item &item, double sca
     option.setUseDesignMetrics(true);
     document.setDefaultTextOption(option);
     document.setTextWidth(std::max(item.width, 0.0));
+}
+
+QString TextLayout::brokenText(const QString &text, const QFont &font, double width)
+{
+    if (width <= 0 || text.isEmpty())
+        return text;
+    const QFontMetricsF metrics(font, referenceDevice());
+    const double widest = std::max(metrics.maxWidth(), 1.0);
+    // A word of fewer characters than this fits whatever its characters are.
+    const qsizetype surelyFits = std::max<qsizetype>(qsizetype(width / widest), 1);
+
+    QString out;
+    qsizetype copied = 0; // text before this is in out
+    QHash<QStringView, double> advances;
+    // Cuts one word (no break opportunity inside) at grapheme boundaries where it fills a line.
+    const auto cut = [&](qsizetype start, qsizetype end) {
+        const QStringView word = QStringView(text).mid(start, end - start);
+        QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, word.data(), int(word.size()));
+        double used = 0;
+        qsizetype from = 0;
+        for (qsizetype to = graphemes.toNextBoundary(); to > 0; to = graphemes.toNextBoundary()) {
+            const QStringView cluster = word.mid(from, to - from);
+            auto it = advances.constFind(cluster);
+            if (it == advances.constEnd())
+                it = advances.insert(cluster, metrics.horizontalAdvance(cluster.toString()));
+            if (used > 0 && used + *it > width) {
+                if (out.isEmpty())
+                    out.reserve(text.size() + text.size() / 16);
+                out += QStringView(text).mid(copied, start + from - copied);
+                out += QChar(QChar::LineSeparator);
+                copied = start + from;
+                used = 0;
+            }
+            used += *it;
+            from = to;
+        }
+    };
+    // Only runs without white space that are long enough to overflow are looked at closely:
+    // within one, the line-break rules may still allow breaks (after a hyphen, between
+    // ideographs), and only the pieces between those are cut.
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        while (i < n && text.at(i).isSpace())
+            ++i;
+        const qsizetype runStart = i;
+        while (i < n && !text.at(i).isSpace())
+            ++i;
+        if (i - runStart <= surelyFits)
+            continue;
+        const QStringView run = QStringView(text).mid(runStart, i - runStart);
+        QTextBoundaryFinder lines(QTextBoundaryFinder::Line, run.data(), int(run.size()));
+        qsizetype start = 0;
+        for (qsizetype end = lines.toNextBoundary(); end > 0; end = lines.toNextBoundary()) {
+            if (end - start > surelyFits)
+                cut(runStart + start, runStart + end);
+            start = end;
+        }
+    }
+    if (copied == 0)
+        return text;
+    out += QStringView(text).mid(copied);
+    return out;
 }
 
 double TextLayout::lineHeight(const QFont &font)

@@ -56,6 +56,11 @@ public:
     // Sets document up for the item: reference device, design metrics, margin 0, font,
     // alignment, wrapping at words (anywhere for a word longer than the line) and its width.
     static void configure(QTextDocument &document, const Item &item, double scale);
+    // The text as it is laid out at a width: every word wider than the width is cut, at
+    // grapheme boundaries, into pieces that fit, with a line separator (U+2028) between them.
+    // Qt's own breaking of such a word costs time in proportion to the word's length for every
+    // line it fills; ordinary text comes back as it is.
+    static QString brokenText(const QString &text, const QFont &font, double width);
     // One line: the font's line spacing at the reference, rounded up.
     static double lineHeight(const QFont &font);
     // The union of the laid-out lines in document coordinates; a null rect when nothing is laid

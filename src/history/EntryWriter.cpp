@@ -2,6 +2,7 @@
 
 #include "HistoryFiles.h"
 #include "platform/FileWrites.h"
+#include "platform/PrivateFiles.h"
 #include "Recents.h"
 #include "RecentsState.h"
 #include "platform/Paths.h"
@@ -23,7 +24,7 @@ bool writePng(const QString &path, const QImage &picture, QString *error)
     const QByteArray png = HistoryFiles::pngData(picture);
     if (png.isEmpty())
         return true; // a picture that cannot be encoded is left out
-    return FileWrites::writeSynced(path, png, error);
+    return PrivateFiles::writeNew(path, png, error);
 }
 
 // Gives the work folder the entry's existing copy of a file, when there is one.
@@ -46,7 +47,7 @@ bool EntryWriter::run() const
         return false;
     }
     static bool swept = false;
-    if (!Paths::makePrivateFolder(historyFolder)) {
+    if (!PrivateFiles::makeFolder(historyFolder)) {
         report(QStringLiteral("could not save %1: the folder %2 cannot be made")
                    .arg(name, historyFolder));
         return false;
@@ -63,7 +64,7 @@ bool EntryWriter::run() const
     }
     QList<QPair<QString, QRect>> written;
     const bool ok = stage(work, entry, &written, &error)
-        && FileWrites::writeSynced(work + QLatin1Char('/') + canvasFile, *json, &error)
+        && PrivateFiles::writeNew(work + QLatin1Char('/') + canvasFile, *json, &error)
         && commit(work, entry, &error);
     HistoryFiles::removeTree(work); // after a swap it holds the old entry
     if (!ok) {

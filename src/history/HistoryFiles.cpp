@@ -1,6 +1,7 @@
 #include "HistoryFiles.h"
 
 #include "platform/FileWrites.h"
+#include "platform/PrivateFiles.h"
 #include "platform/RegularFile.h"
 
 #include <QBuffer>
@@ -43,7 +44,7 @@ bool linkOrCopy(const QString &from, const QString &to, QString *error)
             *error = source.error;
         return false;
     }
-    return FileWrites::writeSynced(to, source.data, error);
+    return PrivateFiles::writeNew(to, source.data, error);
 }
 
 bool exchange(const QString &a, const QString &b, bool *unsupported, QString *error)
@@ -110,6 +111,26 @@ void sweepWorkFolders(const QString &folder, bool all)
             removeTree(item.filePath());
         }
     }
+}
+
+QStringList entryFolders(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    names.removeIf([](const QString &name) { return name.startsWith(QLatin1Char('.')); });
+    return names;
+}
+
+void putBack(const QString &from, const QString &to)
+{
+    if (!QFileInfo::exists(to) && rename(from, to))
+        return;
+    PrivateFiles::makeFolder(to);
+    for (const QString &name : QDir(from).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        const QString target = QDir(to).filePath(name);
+        if (!QFileInfo::exists(target))
+            rename(QDir(from).filePath(name), target);
+    }
+    QDir().rmdir(from);
 }
 
 QByteArray pngData(const QImage &picture)

@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 // File operations the history is built from (besides those of FileWrites). Each returns false on failure and then, when given,
 // sets *error to the system's reason.
@@ -23,6 +24,11 @@ QString workName(const QString &kind, const QString &base);
 // Deletes work folders of earlier runs in the folder that are older than a minute (every one with
 // all), except that an entry set aside whose place is still free is put back.
 void sweepWorkFolders(const QString &folder, bool all = false);
+// The entry folders in folder: its sub-folders that are not hidden work folders.
+QStringList entryFolders(const QString &folder);
+// Moves the sub-folders left in from (a folder being deleted) back into to, each under its own
+// name where that is free, then deletes from when it is empty.
+void putBack(const QString &from, const QString &to);
 // The PNG form of a picture; empty when it cannot be encoded.
 QByteArray pngData(const QImage &picture);
 

@@ -93,8 +93,13 @@ void saveRailPicture(const QImage &picture, const QString &id);
 // The entry's page, or none when its canvas.json cannot be read or none of its shots has a
 // picture that loads.
 std::optional<Loaded> load(const QString &id);
-// Whether the entry's canvas.json can be read (problems reported once).
+// Whether the entry can be opened: its canvas.json reads and at least one of its shot files is a
+// regular file within the picture cap (problems reported once).
 bool isReadable(const QString &id);
+// The entry's small picture: its rail.png, else its thumb.png, each refused (and reported once)
+// when it is not a regular file or is larger than it is written; null when neither reads. Any
+// thread.
+QImage smallPicture(const QString &id);
 // The entry's group and its pages' ids ordered by "order" (when all have one), else by creation
 // date, newest first; just [id] when the entry has no group, cannot be read or is not found.
 GroupLookup group(const QString &id);
@@ -111,9 +116,12 @@ std::optional<QUuid> firstShotID(const QString &id);
 void remove(const QString &id);
 // Deletes the whole history folder, on the queue after every save handed over before it; returns
 // when it is done. When the history folder is a link, the entries in the folder it points to are
-// deleted (the link and that folder stay). True when no entry is left; what could not be deleted
-// is reported.
-bool removeAll();
+// deleted (the link and that folder stay). What cannot be deleted stays in the history folder and
+// is reported; true when no entry folder is left, and *notRemoved (when given) is how many are.
+bool removeAll(int *notRemoved = nullptr);
+// At start, on the queue: deletes the work folders earlier runs left behind (a clearing or a
+// save that did not finish); what still cannot be deleted goes back into the history folder.
+void sweepLeftovers();
 // Run on the queue: moves the entry folder to the Trash (with a folder override, to a "Trash"
 // folder beside it) so that restore() can bring it back; deletes it when it cannot be moved.
 void trash(const QString &id, const QString &entryFolder);

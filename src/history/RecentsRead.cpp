@@ -34,6 +34,23 @@ QImage readPicture(const QString &id, const QString &name)
                                                          : QImage::Format_RGB32);
 }
 
+struct ShotFile {
+    QString name;
+    double scale;
+};
+
+// The file name and pixel scale of the document's i-th shot; none for a shot an older entry
+// (one picture) has no file for.
+std::optional<ShotFile> shotFile(const Saved &saved, qsizetype i)
+{
+    const QString key = uuidText(saved.markup.shots.at(i).id);
+    if (saved.scales)
+        return ShotFile{QStringLiteral("shot-") + key + QStringLiteral(".png"), saved.scales->value(key, saved.pixelScale)};
+    if (i == 0)
+        return ShotFile{QStringLiteral("shot.png"), saved.pixelScale}; // older entries: one picture
+    return std::nullopt;
+}
+
 bool newerFirst(const QDateTime &a, const QString &idA, const QDateTime &b, const QString &idB)
 {
     return a != b ? a > b : idA > idB;
@@ -51,15 +68,11 @@ std::optional<Loaded> load(const QString &id)
     for (qsizetype i = 0; i < saved->markup.shots.size(); ++i) {
         const Shot &shot = saved->markup.shots.at(i);
         const QString key = uuidText(shot.id);
-        QString file = QStringLiteral("shot-") + key + QStringLiteral(".png");
-        double scale = saved->pixelScale;
-        if (saved->scales) {
-            scale = saved->scales->value(key, saved->pixelScale);
-        } else if (i == 0) {
-            file = QStringLiteral("shot.png"); // older entries: one picture
-        } else {
+        const std::optional<ShotFile> found = shotFile(*saved, i);
+        if (!found)
             continue;
-        }
+        const QString &file = found->name;
+        const double scale = found->scale;
         if (!usable(shot, scale)) {
             reportOnce(QStringLiteral("shot:") + id + key,
                        QStringLiteral("entry %1: shot %2 has unusable sizes").arg(id, key));
@@ -80,7 +93,48 @@ std::optional<Loaded> load(const QString &id)
     return loaded;
 }
 
-bool isReadable(const QString &id) { return readSaved(id).has_value(); }
+bool isReadable(const QString &id)
+{
+    const auto saved = readSaved(id);
+    if (!saved)
+        return false;
+    // The document alone is not enough: a page opens only with a picture of one of its shots,
+    // so at least one shot file must be a regular file the reader would take.
+    QString error;
+    for (qsizetype i = 0; i < saved->markup.shots.size(); ++i) {
+        const std::optional<ShotFile> file = shotFile(*saved, i);
+        if (!file)
+            continue;
+        const RegularFile::Status status = RegularFile::check(entryFolder(id) + QLatin1Char('/') + file->name,
+                                                              RegularFile::pictureCap, RegularFile::Links::refuse, &error);
+        if (status == RegularFile::Status::ok)
+            return true;
+    }
+    reportOnce(QStringLiteral("noshot:") + id,
+               QStringLiteral("entry %1 has no shot file that can be read%2")
+                   .arg(id, error.isEmpty() ? QString() : QStringLiteral(" (") + error + QLatin1Char(')')));
+    return false;
+}
+
+QImage smallPicture(const QString &id)
+{
+    // Written at most 720 px wide (any height a page may have) and 216 x 108: a file that says it
+    // is larger is damaged, and is refused before it is decoded.
+    static const QSize railMax(720, 16384);
+    static const QSize thumbMax(216, 108);
+    const std::pair<const char *, QSize> files[] = {{"rail.png", railMax}, {"thumb.png", thumbMax}};
+    for (const auto &[name, maxSize] : files) {
+        const QString path = entryFolder(id) + QLatin1Char('/') + QLatin1String(name);
+        QString error;
+        const QImage picture = RegularFile::readImage(path, RegularFile::Links::refuse, maxSize, &error);
+        if (!picture.isNull())
+            return picture;
+        if (RegularFile::check(path, RegularFile::pictureCap, RegularFile::Links::refuse) != RegularFile::Status::missing)
+            reportOnce(QStringLiteral("small:") + id + QLatin1Char('/') + QLatin1String(name),
+                       QStringLiteral("entry %1: %2 is unreadable (%3)").arg(id, QLatin1String(name), error));
+    }
+    return {};
+}
 
 GroupLookup group(const QString &id)
 {

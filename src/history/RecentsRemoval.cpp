@@ -1,6 +1,7 @@
 #include "HistoryFiles.h"
 #include "Recents.h"
 #include "RecentsState.h"
+#include "platform/PrivateFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -57,7 +58,7 @@ bool movedToTrash(const QString &id, const QString &entryFolder)
         return true;
     }
     const QString trash = QFileInfo(over).dir().filePath(QStringLiteral("Trash"));
-    if (!QDir().mkpath(trash))
+    if (!PrivateFiles::makeFolder(trash))
         return false;
     const QString where = trash + QLatin1Char('/') + id + QLatin1Char(' ')
         + uuidText(QUuid::createUuid()).left(4);
@@ -76,10 +77,10 @@ void remove(const QString &id)
     queue().async([entry] { HistoryFiles::removeAtOnce(entry); });
 }
 
-bool removeAll()
+bool removeAll(int *notRemoved)
 {
-    bool cleared = false;
-    queue().sync([&cleared] {
+    int left = 0;
+    queue().sync([&left] {
         const QString history = folder();
         const QFileInfo info(history);
         if (info.isSymLink()) {
@@ -89,15 +90,43 @@ bool removeAll()
                 if (!HistoryFiles::removeAtOnce(entry.folder))
                     report(QStringLiteral("entry %1 could not be deleted").arg(entry.id));
             HistoryFiles::sweepWorkFolders(history, true);
-        } else if (info.exists() && !HistoryFiles::removeAtOnce(history)) {
-            report(QStringLiteral("the history folder could not be deleted completely"));
+        } else if (info.exists()) {
+            // Taken away at once under a hidden name, then deleted; what cannot be deleted goes
+            // back where the history shows it, so that it is neither hidden nor counted as gone.
+            const QString hidden = info.dir().filePath(HistoryFiles::workName(QStringLiteral("removing"), info.fileName()));
+            if (!HistoryFiles::rename(history, hidden)) {
+                if (!HistoryFiles::removeTree(history))
+                    report(QStringLiteral("the history folder could not be deleted completely"));
+            } else if (!HistoryFiles::removeTree(hidden)) {
+                report(QStringLiteral("the history folder could not be deleted completely"));
+                HistoryFiles::putBack(hidden, history);
+            }
         }
-        const qsizetype left = list().size();
+        left = HistoryFiles::entryFolders(history).size();
         if (left > 0)
             report(QStringLiteral("%1 entries are still in the history folder after clearing").arg(left));
-        cleared = left == 0;
     });
-    return cleared;
+    if (notRemoved)
+        *notRemoved = left;
+    return left == 0;
+}
+
+void sweepLeftovers()
+{
+    queue().async([] {
+        const QString history = folder();
+        const QFileInfo info(history);
+        // A clearing that could not finish left its folder beside the history's.
+        const QString prefix = QStringLiteral(".removing-") + info.fileName() + QLatin1Char('-');
+        for (const QFileInfo &item : info.dir().entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+            if (!item.fileName().startsWith(prefix) || HistoryFiles::removeTree(item.filePath()))
+                continue;
+            report(QStringLiteral("%1 could not be deleted; what is left goes back to the history").arg(item.fileName()));
+            HistoryFiles::putBack(item.filePath(), history);
+        }
+        if (info.isDir())
+            HistoryFiles::sweepWorkFolders(history);
+    });
 }
 
 void trash(const QString &id, const QString &entryFolder)
@@ -116,7 +145,7 @@ void restore(const QString &id, const QString &entryFolder, std::function<void()
     const auto where = takeTrashed(id);
     const QFileInfo target(entryFolder);
     if (where && !target.exists() && !target.isSymLink()) {
-        QDir().mkpath(target.path());
+        PrivateFiles::makeFolder(target.path());
         if (HistoryFiles::rename(*where, entryFolder))
             forgetTrashInfo(*where);
     }

@@ -1,6 +1,7 @@
 #include "EntryWriter.h"
 #include "HistoryFiles.h"
 #include "platform/FileWrites.h"
+#include "platform/PrivateFiles.h"
 #include "Recents.h"
 #include "RecentsState.h"
 #include "platform/Preferences.h"
@@ -111,7 +112,7 @@ void saveRailPicture(const QImage &picture, const QString &id)
             return;
         const QByteArray png = HistoryFiles::pngData(picture);
         QString error;
-        if (png.isEmpty() || !FileWrites::replaceAtomically(entry + QStringLiteral("/rail.png"), png, &error))
+        if (png.isEmpty() || !PrivateFiles::write(entry + QStringLiteral("/rail.png"), png, &error))
             report(QStringLiteral("could not write the rail picture of %1: %2")
                        .arg(id, png.isEmpty() ? QStringLiteral("no picture") : error));
     });

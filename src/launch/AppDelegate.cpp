@@ -173,6 +173,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_updates->captureSessionExists = [] { return CaptureSession::currentSession() != nullptr; };
     m_updates->start();
     Reports::start(m_updates);
+    Recents::sweepLeftovers();
     if (m_options.crashTest)
         Reports::armCrashTest(3.0);
 

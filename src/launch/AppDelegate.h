@@ -72,8 +72,11 @@ public:
     // Pictures for a canvas: a new canvas when none is open, else pages of the open canvas;
     // nothing while a capture is being frozen or selected. failed counts files that gave none.
     void openPictures(const QList<Importer::Picture> &pictures, int failed);
-    // Picture files or file:// URLs, decoded, then opened.
+    // Picture files or file:// URLs, decoded on a worker thread, then opened (later, on the main
+    // thread).
     void openFiles(const QStringList &files);
+    // Opens what a load gave, with one toast for the files the pixel budget refused.
+    void openLoaded(const Importer::Loaded &loaded);
     // The open dialog of the "Open Image…" item.
     void openImage();
     // The picture on the clipboard, opened.

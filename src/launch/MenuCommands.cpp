@@ -131,10 +131,13 @@ void AppDelegate::clearHistory()
     box.exec();
     if (box.clickedButton() != clear)
         return;
-    if (Recents::removeAll())
+    int notRemoved = 0;
+    if (Recents::removeAll(&notRemoved))
         toast(QStringLiteral("History cleared"), 0.9);
+    else if (notRemoved == 1)
+        toast(QStringLiteral("1 capture could not be removed"), 2.5);
     else
-        toast(QStringLiteral("Some captures could not be removed; the activity log names them"), 2.5);
+        toast(QStringLiteral("%1 captures could not be removed").arg(notRemoved), 2.5);
 }
 
 void AppDelegate::showHistoryFolder()

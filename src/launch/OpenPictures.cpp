@@ -97,12 +97,23 @@ void AppDelegate::openFiles(const QStringList &files)
         const QUrl url = f.contains(QStringLiteral("://")) ? QUrl(f) : QUrl::fromLocalFile(f);
         urls.append(url);
     }
-    const Importer::Loaded loaded = Importer::load(urls);
-    activityLog(QStringLiteral("import: %1 file(s) opened, %2 picture(s), %3 unreadable")
-                    .arg(files.size())
-                    .arg(loaded.pictures.size())
-                    .arg(loaded.failed));
+    // Read and decoded off the main thread: a small file may be a huge picture.
+    const qsizetype count = files.size();
+    Importer::loadLater(urls, this, [this, count](const Importer::Loaded &loaded) {
+        activityLog(QStringLiteral("import: %1 file(s) opened, %2 picture(s), %3 unreadable")
+                        .arg(count)
+                        .arg(loaded.pictures.size())
+                        .arg(loaded.failed));
+        openLoaded(loaded);
+    });
+}
+
+void AppDelegate::openLoaded(const Importer::Loaded &loaded)
+{
     openPictures(loaded.pictures, loaded.failed);
+    // One toast for what the budget refused, after (and in place of) any other.
+    if (!loaded.refused.isEmpty())
+        toast(Importer::refusedMessage(loaded.refused), 2.5);
 }
 
 void AppDelegate::openImage()
@@ -124,8 +135,7 @@ void AppDelegate::openImage()
     const QList<QUrl> urls = dialog.selectedUrls();
     if (urls.isEmpty())
         return;
-    const Importer::Loaded loaded = Importer::load(urls);
-    openPictures(loaded.pictures, loaded.failed);
+    Importer::loadLater(urls, this, [this](const Importer::Loaded &loaded) { openLoaded(loaded); });
 }
 
 void AppDelegate::markUpClipboard()

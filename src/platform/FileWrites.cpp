@@ -32,9 +32,9 @@ QString tempBeside(const QString &folder, const QString &name)
 constexpr int maxNumber = 100000;
 } // namespace
 
-bool writeSynced(const QString &path, const QByteArray &bytes, QString *error)
+bool writeSynced(const QString &path, const QByteArray &bytes, QString *error, int mode)
 {
-    const int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
     if (fd < 0)
         return failed(error, errno);
     const char *data = bytes.constData();
@@ -66,11 +66,11 @@ bool writeSynced(const QString &path, const QByteArray &bytes, QString *error)
     return true;
 }
 
-bool replaceAtomically(const QString &path, const QByteArray &bytes, QString *error)
+bool replaceAtomically(const QString &path, const QByteArray &bytes, QString *error, int mode)
 {
     const QFileInfo info(path);
     const QString temp = tempBeside(info.path(), info.fileName());
-    if (!writeSynced(temp, bytes, error))
+    if (!writeSynced(temp, bytes, error, mode))
         return false;
     if (::rename(native(temp).constData(), native(path).constData()) != 0) {
         const int code = errno;

@@ -9,11 +9,17 @@
 // system's reason.
 namespace FileWrites {
 
+// Files made for others to open (exports) are 0644 before the umask; the application's own
+// files use PrivateFiles, which passes ownerOnly.
+constexpr int sharedMode = 0644;
+constexpr int ownerOnly = 0600;
+
 // Creates the file (it must not exist), writes the bytes and flushes them to the disk.
-bool writeSynced(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+bool writeSynced(const QString &path, const QByteArray &bytes, QString *error = nullptr, int mode = sharedMode);
 // Writes the bytes to a temporary name beside path, then renames it into place (replacing what
 // was there).
-bool replaceAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+bool replaceAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr,
+                       int mode = sharedMode);
 // Flushes a folder's list of names to the disk.
 void syncFolder(const QString &path);
 // Writes the bytes whole under a hidden temporary name in folder, then gives the file the first

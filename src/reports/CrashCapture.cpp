@@ -1,5 +1,7 @@
 #include "CrashCapture.h"
 
+#include "platform/PrivateFiles.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -304,7 +306,7 @@ QString ownBuildId()
 
 bool install(const QString &folder, const Facts &facts)
 {
-    if (!QDir().mkpath(folder))
+    if (!PrivateFiles::makeFolder(folder))
         return false;
     // Loads the unwinder's library now: the first call may allocate, which the handler must not.
     void *warmUp[4];

@@ -1,10 +1,13 @@
 #include "CrashStore.h"
 
 #include "reports/CrashCapture.h"
+#include "reports/ReportFiles.h"
 #include "reports/Symbols.h"
 
 #include "document/JsonText.h"
 #include "platform/Paths.h"
+#include "platform/PrivateFiles.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +15,6 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QTimeZone>
 #include <QUuid>
 
@@ -263,25 +265,18 @@ QStringList convertPending(const QString &recordsFolderIn, const QString &report
         if (entry.fileName().endsWith(QLatin1String(".part")) && pid > 0 && pid != getpid()
             && QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
             continue;
-        QFile file(entry.filePath());
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const std::optional<Converted> converted = convert(file.readAll());
-        file.close();
+        const std::optional<QByteArray> record = ReportFiles::read(entry.filePath(), RegularFile::crashCap);
+        const std::optional<Converted> converted = record ? convert(*record) : std::nullopt;
         if (!converted) {
             QFile::remove(entry.filePath());
             continue;
         }
-        QDir().mkpath(reportsFolder);
+        PrivateFiles::makeFolder(reportsFolder);
         const QString stem = QStringLiteral("quillet-") + converted->crashed.toLocalTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
         QString target = QDir(reportsFolder).filePath(stem + QStringLiteral(".ips"));
         for (int n = 2; QFileInfo::exists(target); ++n)
             target = QDir(reportsFolder).filePath(stem + QStringLiteral("-%1.ips").arg(n));
-        QSaveFile out(target);
-        if (!out.open(QIODevice::WriteOnly))
-            continue;
-        out.write(converted->text.toUtf8());
-        if (!out.commit())
+        if (!PrivateFiles::write(target, converted->text.toUtf8()))
             continue;
         QFile stamped(target);
         if (stamped.open(QIODevice::ReadWrite))

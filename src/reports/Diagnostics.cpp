@@ -3,6 +3,7 @@
 #include "app/ActivityLog.h"
 #include "document/Scrub.h"
 #include "platform/Paths.h"
+#include "platform/PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +17,7 @@ void storeDiagnostics(const QList<DiagnosticPayload> &payloads)
 {
     static std::mutex lock;
     const QString folder = diagnosticsFolder();
-    QDir().mkpath(folder);
+    PrivateFiles::makeFolder(folder);
     for (const DiagnosticPayload &payload : payloads) {
         activityLog(QStringLiteral("diagnostics: %1 crash, %2 hang").arg(payload.crashes).arg(payload.hangs));
         if (payload.hangs == 0)
@@ -26,10 +27,9 @@ void storeDiagnostics(const QList<DiagnosticPayload> &payloads)
         if (QDir(folder).entryList(QDir::Files).size() >= 5)
             continue;
         const QString text = Scrub::text(QString::fromUtf8(payload.json), Paths::identity());
-        QFile file(QDir(folder).filePath(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()
-                                         + QStringLiteral(".json")));
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            file.write(text.toUtf8());
+        PrivateFiles::writeNew(QDir(folder).filePath(QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()
+                                                     + QStringLiteral(".json")),
+                               text.toUtf8());
     }
 }
 

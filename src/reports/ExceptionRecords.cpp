@@ -1,11 +1,14 @@
 #include "Reports.h"
 
 #include "reports/CrashCapture.h"
+#include "reports/ReportFiles.h"
 #include "reports/Symbols.h"
 
 #include "app/ActivityLog.h"
 #include "document/Scrub.h"
 #include "platform/Paths.h"
+#include "platform/PrivateFiles.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,12 +47,7 @@ void writeRecord(const QString &folder, const QByteArray &text)
 {
     const QString temporary = QDir(folder).filePath(
         QStringLiteral(".") + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".tmp"));
-    QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return;
-    const bool written = file.write(text) == text.size() && file.flush();
-    file.close();
-    if (written) {
+    if (PrivateFiles::writeNew(temporary, text)) {
         const QString ms = QStringLiteral("%1").arg(wallClock().toMSecsSinceEpoch(), 13, 10, QLatin1Char('0'));
         const QByteArray from = QFile::encodeName(temporary);
         for (int n = 0; n < 100; ++n) {
@@ -94,7 +92,7 @@ void recordException(const QString &name, const QString &reason, const QStringLi
     if (!guard.try_lock_for(std::chrono::seconds(1)))
         return;
     const QString folder = exceptionsFolder();
-    QDir().mkpath(folder);
+    PrivateFiles::makeFolder(folder);
     if (countEntries(folder) >= keptRecords)
         return;
     writeRecord(folder, Scrub::text(text, Paths::identity()).toUtf8());
@@ -123,9 +121,8 @@ QStringList texts(const QString &folder)
     QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
     QStringList result;
     for (const QString &name : names.mid(0, keptRecords)) {
-        QFile file(QDir(folder).filePath(name));
-        if (file.open(QIODevice::ReadOnly))
-            result << QString::fromUtf8(file.readAll());
+        if (const std::optional<QByteArray> text = ReportFiles::read(QDir(folder).filePath(name), RegularFile::recordCap))
+            result << QString::fromUtf8(*text);
     }
     return result;
 }

@@ -1,7 +1,10 @@
 #include "Reports.h"
 
+#include "reports/ReportFiles.h"
+
 #include "app/ActivityLog.h"
 #include "platform/BuildInfo.h"
+#include "platform/PrivateFiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -12,7 +15,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSet>
 
 namespace Reports {
@@ -45,12 +47,12 @@ bool isReportFile(const QFileInfo &entry, QByteArray *body)
 {
     static const QRegularExpression name(
         QStringLiteral("^[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}\\.json$"));
-    if (!entry.isFile() || !name.match(entry.fileName()).hasMatch() || entry.size() > Report::maxBytes)
+    if (!name.match(entry.fileName()).hasMatch())
         return false;
-    QFile file(entry.filePath());
-    if (!file.open(QIODevice::ReadOnly))
+    std::optional<QByteArray> read = ReportFiles::read(entry.filePath(), Report::maxBytes);
+    if (!read)
         return false;
-    *body = file.readAll();
+    *body = std::move(*read);
     const std::optional<Report> report = Report::fromJson(*body);
     return report && report->id == entry.completeBaseName();
 }
@@ -114,14 +116,8 @@ void send(const Report &report, std::function<void(bool)> completion)
             completion(false);
         return;
     }
-    QDir().mkpath(outboxFolder());
     const QString path = outboxPath(report.id);
-    QSaveFile file(path);
-    bool stored = false;
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(*body);
-        stored = file.commit();
-    }
+    const bool stored = PrivateFiles::write(path, *body);
     // Only what this report carries, and only once it is safely in the outbox.
     if (stored)
         for (const QString &carriedPath : carried)

@@ -1,6 +1,7 @@
 #include "Reports.h"
 
 #include "reports/CrashStore.h"
+#include "reports/ReportFiles.h"
 
 #include "app/ActivityLog.h"
 #include "app/PreferenceReaders.h"
@@ -9,6 +10,8 @@
 #include "platform/Paths.h"
 #include "platform/Permissions.h"
 #include "platform/Preferences.h"
+#include "platform/PrivateFiles.h"
+#include "platform/RegularFile.h"
 #include "platform/Scheduler.h"
 
 #include <QTimer> // before Updates.h, which needs it whole
@@ -114,10 +117,10 @@ QList<CrashLog> findCrashLogs()
     const Scrub::Identity who = Paths::identity();
     const QList<std::optional<CrashLog>> read = QtConcurrent::blockingMapped(
         entries.mid(0, 3), [who](const QFileInfo &entry) -> std::optional<CrashLog> {
-            QFile file(entry.filePath());
-            if (!file.open(QIODevice::ReadOnly))
+            const std::optional<QByteArray> text = ReportFiles::read(entry.filePath(), RegularFile::crashCap);
+            if (!text)
                 return std::nullopt;
-            return CrashLog::read(QString::fromUtf8(file.readAll()), who);
+            return CrashLog::read(QString::fromUtf8(*text), who);
         });
     QList<CrashLog> logs;
     const QString bundle = BuildInfo::bundleIdentifier();
@@ -129,12 +132,9 @@ QList<CrashLog> findCrashLogs()
 
 void keepPending(const QList<Report> &reports)
 {
-    QDir().mkpath(pendingFolder());
-    for (const Report &r : reports) {
-        QFile file(pendingFolder() + QLatin1Char('/') + r.id + QStringLiteral(".json"));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(r.encode(false));
-    }
+    PrivateFiles::makeFolder(pendingFolder());
+    for (const Report &r : reports)
+        PrivateFiles::write(pendingFolder() + QLatin1Char('/') + r.id + QStringLiteral(".json"), r.encode(false));
 }
 
 QList<Report> takePending()
@@ -142,11 +142,10 @@ QList<Report> takePending()
     QList<Report> reports;
     QDir dir(pendingFolder());
     for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::ReadOnly))
-            if (const std::optional<Report> r = Report::fromJson(file.readAll()))
+        if (const std::optional<QByteArray> json = ReportFiles::read(dir.filePath(name), RegularFile::crashCap))
+            if (const std::optional<Report> r = Report::fromJson(*json))
                 reports << *r;
-        file.remove();
+        QFile::remove(dir.filePath(name));
     }
     return reports;
 }

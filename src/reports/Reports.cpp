@@ -2,6 +2,7 @@
 
 #include "reports/CrashCapture.h"
 #include "reports/HangWatch.h"
+#include "reports/ReportFiles.h"
 
 #include "app/ActivityLog.h"
 #include "app/PreferenceReaders.h"
@@ -10,6 +11,8 @@
 #include "document/IsoDate.h"
 #include "platform/Paths.h"
 #include "platform/Preferences.h"
+#include "platform/PrivateFiles.h"
+#include "platform/RegularFile.h"
 #include "platform/Scheduler.h"
 
 #include <QCoreApplication>
@@ -45,10 +48,10 @@ QPointer<HangWatch> hangWatch;
 
 std::optional<RunRecord> readRunRecord()
 {
-    QFile file(runRecordPath());
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> json = ReportFiles::read(runRecordPath(), RegularFile::recordCap);
+    if (!json)
         return std::nullopt;
-    return RunRecord::fromJson(file.readAll());
+    return RunRecord::fromJson(*json);
 }
 } // namespace
 
@@ -65,18 +68,10 @@ QString runRecordPath() { return folder() + QStringLiteral("/run.json"); }
 void writeRunRecord(const RunRecord &record)
 {
     // Written whole under another name, then renamed over the old record, so that a reader
-    // sees one or the other. Not synced to disk: the record only has to outlive the process.
-    QDir().mkpath(folder());
-    const QString path = runRecordPath();
-    const QString temporary = path + QStringLiteral(".new");
-    QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    const QByteArray json = record.toJson();
-    const bool written = file.write(json) == json.size();
-    file.close();
-    if (!written || std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0)
-        QFile::remove(temporary);
+    // sees one or the other; only the user may read it.
+    QString error;
+    if (!PrivateFiles::write(runRecordPath(), record.toJson(), &error))
+        activityLog(QStringLiteral("reports: run record not written: ") + error);
 }
 
 std::optional<QDateTime> seenDate()
@@ -96,8 +91,11 @@ void start(Updates *updatesAgent)
     // One run record per process: a later delegate of the same process (tests) starts nothing.
     if (currentRun)
         return;
+    // Reports hold file names, the log and the user's own words: older versions left them open
+    // to others.
+    PrivateFiles::tightenHomes();
     for (const QString &path : {folder(), outboxFolder(), exceptionsFolder(), diagnosticsFolder()})
-        QDir().mkpath(path);
+        PrivateFiles::makeFolder(path);
 
     const std::optional<RunRecord> previous = readRunRecord();
     lastRunEnding = RunRecord::ending(previous);

@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextDocument>
 #include <QTextLayout>
 
@@ -144,6 +145,46 @@ private slots:
         // A second layout of the same item breaks at the same places.
         const TextLayout again(layout.item(), 1);
         QCOMPARE(lineStarts(again), lineStarts(layout));
+    }
+
+    // A word wider than the width is cut into pieces that fit, between graphemes (an accent
+    // stays on its letter, a conjunct stays whole); ordinary text is left alone.
+    void longWordsAreCut_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("before");
+        QTest::newRow("letters") << QStringLiteral("abcdefghij") << QString();
+        QTest::newRow("after a short word") << QStringLiteral("xyz") << QStringLiteral("Look: ");
+        QTest::newRow("combining accents") << QStringLiteral("e\u0301a\u0308") << QString();
+        QTest::newRow("conjuncts") << QStringLiteral("\u0915\u094D\u0937\u093F\u0924\u0940") << QString();
+    }
+    void longWordsAreCut()
+    {
+        QFETCH(QString, unit);
+        QFETCH(QString, before);
+        const double width = 150;
+        const QString word = unit.repeated(400);
+        const TextLayout layout(comment(TextSide::right, width, before + word), 1);
+        // The document gives its line separators back as line feeds.
+        const QString laid = layout.document()->toPlainText();
+        QString joined = laid;
+        joined.remove(QLatin1Char('\n'));
+        QCOMPARE(joined, before + word); // nothing lost, nothing but breaks added
+        const QStringList pieces = laid.split(QLatin1Char('\n'));
+        QVERIFY2(pieces.size() > 10, qPrintable(QString::number(pieces.size())));
+        // Every cut falls on a grapheme boundary of the text.
+        QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, joined);
+        qsizetype at = 0;
+        for (const QString &piece : pieces.mid(0, pieces.size() - 1)) {
+            at += piece.size();
+            graphemes.setPosition(at);
+            QVERIFY2(graphemes.isAtBoundary(), qPrintable(QStringLiteral("cut at %1").arg(at)));
+        }
+        QVERIFY(layout.textRect().width() <= width + 0.5);
+        QVERIFY(lineStarts(layout).size() >= pieces.size());
+        // Ordinary words are not touched.
+        const QString words = QStringLiteral("plain words that wrap at their spaces ").repeated(20);
+        QCOMPARE(TextLayout::brokenText(words, TextLayout::font(layout.item(), 1), width), words);
     }
 
     // A view that keeps its own document lays it out the same once configured.

@@ -4,9 +4,11 @@
 #include "TestEnv.h"
 #include "app/ActivityLog.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 using namespace PageMaker;
@@ -97,10 +99,47 @@ private slots:
 
         QVERIFY(!Recents::load(id)); // returns at once: a FIFO would hang an open() that blocks
         QVERIFY(!Recents::load(id));
-        QCOMPARE(Recents::isReadable(id), file != "canvas.json");
+        // Not offered either way: the page could not be opened without its picture.
+        QVERIFY(!Recents::isReadable(id));
         QCOMPARE(linesNaming("history: entry " + id, file), 1);
         // Left on disk for the user.
         QVERIFY(QFileInfo(entryPath(id, target)).isSymLink() || QFileInfo::exists(entryPath(id, target)));
+    }
+
+    // The small picture of an earlier capture: its rail.png, else its thumb.png, never one that
+    // is not the regular file of the size it was written at.
+    void smallPictures_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("kind");
+        for (const char *file : {"rail.png", "thumb.png"}) {
+            for (const char *kind : {"fifo", "zero", "folder", "outside", "huge", "oversized"})
+                QTest::newRow(QByteArray(file) + " " + kind) << QString(file) << QString(kind);
+        }
+    }
+    void smallPictures()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, kind);
+        const QString id = save(page());
+        QCOMPARE(Recents::smallPicture(id).size(), QSize(80, 60)); // rail.png: the picture itself
+        if (file == "thumb.png")
+            QVERIFY(QFile::remove(entryPath(id, "rail.png")));
+        const QString copy = outside.filePath(id + file);
+        QVERIFY(QFile::copy(entryPath(id, file), copy));
+        if (kind == "oversized") {
+            // Well formed, but larger than the store ever writes it: a bomb in the making.
+            QVERIFY(QFile::remove(entryPath(id, file)));
+            QVERIFY(picture(file == "rail.png" ? 721 : 217, 100).save(entryPath(id, file)));
+        } else {
+            replaceWith(entryPath(id, file), kind, copy);
+        }
+        const QImage shown = Recents::smallPicture(id);
+        if (file == "rail.png")
+            QCOMPARE(shown.size(), QSize(144, 108)); // the thumbnail stands in
+        else
+            QVERIFY(shown.isNull());
+        QCOMPARE(linesNaming("history: entry " + id, file), 1);
     }
 
     void clearHistoryThroughALink()
@@ -140,11 +179,56 @@ private slots:
         QVERIFY(!id.isEmpty());
     }
 
+    // An entry with a file that cannot be deleted: Clear History says how many captures stayed,
+    // and they stay where the history shows them, not in a hidden folder.
+    void clearHistoryCountsWhatStays()
+    {
+        const QString kept = save(page());
+        save(page());
+        save(page());
+        const QString stuck = entryPath(kept, "thumb.png");
+        if (QProcess::execute("chattr", {"+i", stuck}) != 0)
+            QSKIP("no immutable files here (chattr)");
+        int notRemoved = -1;
+        const bool cleared = Recents::removeAll(&notRemoved);
+        QProcess::execute("chattr", {"-i", stuck});
+        QVERIFY(!cleared);
+        QCOMPARE(notRemoved, 1);
+        QVERIFY(QFileInfo::exists(stuck));
+        const QString vellum = QFileInfo(Recents::folder()).path();
+        QCOMPARE(QDir(vellum).entryList({".removing-*"}, QDir::Dirs | QDir::Hidden), QStringList());
+        QVERIFY(Recents::removeAll(&notRemoved));
+        QCOMPARE(notRemoved, 0);
+    }
+
+    // A clearing cut short (the process died) leaves its hidden folder beside the history's;
+    // the next start deletes it, and work folders inside the history.
+    void leftoversAreSweptAtStart()
+    {
+        const QString vellum = QFileInfo(Recents::folder()).path();
+        const QString left = vellum + "/.removing-History-0123abcd";
+        writeFile(left + "/20260101-000000-AAAA/canvas.json", "{}");
+        const QString id = save(page());
+        const QString work = entryPath(".staging-" + id + "-0123abcd");
+        writeFile(work + "/canvas.json", "{}");
+        const timeval hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+        QCOMPARE(::utimes(QFile::encodeName(work).constData(), hourAgo), 0);
+        Recents::sweepLeftovers();
+        Recents::queue().sync([] {});
+        QVERIFY(!QFileInfo::exists(left));
+        QVERIFY(!QFileInfo::exists(work));
+        QCOMPARE(Recents::list().size(), 1);
+    }
+
     void savedFilesArePrivate()
     {
         const QString id = save(page());
+        Recents::saveRailPicture(picture(50, 40), id);
+        Recents::queue().sync([] {});
         for (const QString &folder : {QFileInfo(Recents::folder()).path(), Recents::folder(), entryPath(id)})
             QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFile::Permissions());
+        for (const QString &name : files(id))
+            QVERIFY2((QFileInfo(entryPath(id, name)).permissions() & 0x0077) == QFile::Permissions(), qPrintable(name));
     }
 };
 

@@ -4,12 +4,16 @@
 
 #include "app/ActivityLog.h"
 #include "platform/BuildInfo.h"
+#include "platform/PrivateFiles.h"
 
 #include "TestEnv.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QTimeZone>
+
+#include <sys/stat.h>
 
 namespace {
 QByteArray readFile(const QString &path)
@@ -64,6 +68,42 @@ private slots:
         QCOMPARE(outbox(), QStringList{r.id + QStringLiteral(".json")});
         QVERIFY(readFile(ActivityLog::logPath()).contains("report crash " + r.id.left(8).toLatin1() + " kept for later"));
         ReportServer::trust();
+    }
+
+    // A report kept for later holds the log and the user's words: from the data home down, every
+    // folder is the user's alone and so is every file, also those an older version left open.
+    void keptReportsArePrivate()
+    {
+        const QString vellum = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + "/Vellum";
+        QDir(vellum).removeRecursively();
+        QVERIFY(QDir().mkpath(vellum + "/Reports/exceptions"));
+        QFile older(vellum + "/Reports/exceptions/old.txt");
+        QVERIFY(older.open(QIODevice::WriteOnly) && older.write("x") == 1);
+        older.close();
+        for (const QString &path : {vellum, vellum + "/Reports", vellum + "/Reports/exceptions"})
+            QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(older.fileName()).constData(), 0644), 0);
+        PrivateFiles::tightenHomes();
+
+        server->status = 500; // kept in the outbox
+        const Report r = report();
+        QVERIFY(!sendAndWait(r));
+        QCOMPARE(outbox(), QStringList{r.id + QStringLiteral(".json")});
+        QStringList seen;
+        QDirIterator it(vellum, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        QStringList paths{vellum};
+        while (it.hasNext())
+            paths << it.next();
+        for (const QString &path : paths) {
+            struct stat st;
+            QCOMPARE(::lstat(QFile::encodeName(path).constData(), &st), 0);
+            const mode_t expected = S_ISDIR(st.st_mode) ? 0700 : 0600;
+            QVERIFY2((st.st_mode & 0777) == expected, qPrintable(path + QStringLiteral(" %1").arg(st.st_mode & 0777, 0, 8)));
+            seen << QFileInfo(path).fileName();
+        }
+        QVERIFY(seen.contains(r.id + ".json"));
+        QVERIFY(seen.contains("old.txt"));
     }
 
     void sent()

@@ -1,6 +1,7 @@
 #include "AutostartLoginItem.h"
 
 #include "platform/BuildInfo.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -76,12 +77,17 @@ QByteArray AutostartLoginItem::entry(const QString &executable)
 
 bool AutostartLoginItem::isEnabled() const
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Read through the safe reader: a FIFO or a device in the entry's place must not hang the
+    // start or the settings window. The entry may be a link (dotfile managers make them).
+    const RegularFile::Contents contents = RegularFile::read(m_path, RegularFile::desktopEntryCap);
+    if (!contents.ok()) {
+        if (contents.status != RegularFile::Status::missing)
+            qWarning("autostart entry %s not read: %s", qPrintable(m_path), qPrintable(contents.error));
         return false;
+    }
     bool inMain = false;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine().trimmed();
+    for (const QByteArray &raw : contents.data.split('\n')) {
+        const QByteArray line = raw.trimmed();
         if (line.startsWith('[')) {
             inMain = line == "[Desktop Entry]";
             continue;
