@@ -205,8 +205,9 @@ Loaded load(const QList<QUrl> &urls)
         data[size_t(i)] = url.isLocalFile() ? readFile(url.toLocalFile()) : std::nullopt;
         if (!data[size_t(i)])
             continue;
+        // A picture beyond the single-picture limit is refused by decode() as unreadable.
         const qint64 pixels = headerPixels(*data[size_t(i)]);
-        if (pixels > 0 && !reservation->take(pixels)) {
+        if (pixels > 0 && pixels <= maxPixels && !reservation->take(pixels)) {
             data[size_t(i)].reset();
             result.refused << url.fileName();
             activityLog(QStringLiteral("import: %1 is not opened: its %2 megapixels are beyond what may be open at once")

@@ -144,7 +144,9 @@ private slots:
         QCOMPARE(loaded->failed, 0);
         QCOMPARE(Importer::refusedMessage(loaded->refused),
                  QStringLiteral("Not opened, too many pixels at once: b2.png, b3.png, b4.png"));
-        QVERIFY2(longest < 100, qPrintable(QStringLiteral("the main thread stood still for %1 ms").arg(longest)));
+        // Decoding on the main thread stands it still for seconds; a loaded machine's memory
+        // management alone has been seen to hold it for about 110 ms.
+        QVERIFY2(longest < 250, qPrintable(QStringLiteral("the main thread stood still for %1 ms").arg(longest)));
         const qint64 peak = peakMegabytes();
         QVERIFY2(peak > 0 && peak < 1536, qPrintable(QStringLiteral("%1 MB at the peak").arg(peak)));
 

@@ -100,10 +100,17 @@ void writeEntry(const QString &id, const QDateTime &date, bool withThumb)
     QVERIFY(QDir().mkpath(folder));
     QFile canvas(folder + "/canvas.json");
     QVERIFY(canvas.open(QIODevice::WriteOnly));
+    // One shot with its picture: an entry opens only with a shot file it can read.
     Recents::Saved saved;
     saved.created = date;
+    saved.markup = Markup::single(QRectF(0, 0, 20, 10), QSizeF(20, 10), 1);
+    const QString key = Recents::uuidText(saved.markup.shots.first().id);
+    saved.scales = QHash<QString, double>{{key, 1.0}};
     canvas.write(saved.encode().value_or(QByteArray()));
     canvas.close();
+    QImage shot(20, 10, QImage::Format_RGB32);
+    shot.fill(Qt::white);
+    QVERIFY(shot.save(folder + "/shot-" + key + ".png"));
     if (withThumb) {
         QImage thumb(216, 108, QImage::Format_RGB32);
         thumb.fill(Qt::darkCyan);
