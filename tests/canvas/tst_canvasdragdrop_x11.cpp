@@ -45,36 +45,6 @@ private:
     }
 };
 
-// The centre of the toolbar's hand on screen: where the symbol's solid pixels show in the
-// toolbar's ink and its empty ones do not, in the canvas window's lower part.
-std::optional<QPoint> handOnScreen(const QRect &window)
-{
-    const QColor ink = QGuiApplication::palette().color(QPalette::WindowText);
-    const QImage hand = ToolbarIcons::picture(QStringLiteral("hand"), ink, 17, 1.0).convertToFormat(QImage::Format_ARGB32);
-    const QRect lower(window.left(), window.bottom() - 160, window.width(), 160);
-    const QImage seen = screenPixels(lower);
-    QList<QPoint> solid, empty;
-    for (int y = 0; y < hand.height(); ++y)
-        for (int x = 0; x < hand.width(); ++x) {
-            const int alpha = qAlpha(hand.pixel(x, y));
-            if (alpha == 255)
-                solid << QPoint(x, y);
-            else if (alpha == 0)
-                empty << QPoint(x, y);
-        }
-    if (solid.isEmpty())
-        return std::nullopt;
-    const QRgb inkPixel = ink.rgb() & 0xffffff;
-    for (int oy = 0; oy + hand.height() <= seen.height(); ++oy)
-        for (int ox = 0; ox + hand.width() <= seen.width(); ++ox) {
-            const auto at = [&](QPoint p) { return seen.pixel(ox + p.x(), oy + p.y()) & 0xffffff; };
-            if (std::all_of(solid.begin(), solid.end(), [&](QPoint p) { return at(p) == inkPixel; })
-                && std::none_of(empty.begin(), empty.end(), [&](QPoint p) { return at(p) == inkPixel; }))
-                return lower.topLeft() + QPoint(ox + hand.width() / 2, oy + hand.height() / 2);
-        }
-    return std::nullopt;
-}
-
 // Presses at from, moves there in small steps past the 3 pt the handle waits for, then on to
 // to, and lets go; the test's own windows keep answering meanwhile.
 void dragOut(XTestInput &input, QPoint from, QPoint to)
