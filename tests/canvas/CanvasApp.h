@@ -5,12 +5,9 @@
 #include "AppUnderTest.h"
 #include "XTestInput.h"
 
-#include "canvas/ToolbarIcons.h"
-
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPalette>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -18,11 +15,9 @@
 
 #include <xcb/xcb.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <utility>
 
 namespace CanvasApp {
@@ -117,6 +112,18 @@ public:
     xcb_window_t root = 0;
 };
 
+// What another X client reads from the clipboard as a type, or nothing within 10 s.
+inline QByteArray clipboardBytes(const QString &type)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("clip"));
+    QProcess reader;
+    reader.start(captureHelper(QStringLiteral("helper_clipboard")), {out, type});
+    if (!reader.waitForFinished(10000) || reader.exitCode() != 0)
+        return {};
+    return readFile(out);
+}
+
 // The screen's pixels of a rectangle.
 inline QImage screenPixels(const QRect &r)
 {
@@ -128,48 +135,6 @@ inline QImage screenPixels(const QRect &r)
 inline QRgb patternAt(const QRect &window, QPoint screen)
 {
     return qRgb((screen.x() - window.x()) & 255, (screen.y() - window.y()) & 255, 90);
-}
-
-// The centre of the toolbar's hand on screen: where the symbol's solid pixels show in the
-// toolbar's ink and its empty ones do not, in the canvas window's lower part.
-inline std::optional<QPoint> handOnScreen(const QRect &window)
-{
-    const QColor ink = QGuiApplication::palette().color(QPalette::WindowText);
-    const QImage hand = ToolbarIcons::picture(QStringLiteral("hand"), ink, 17, 1.0).convertToFormat(QImage::Format_ARGB32);
-    const QRect lower(window.left(), window.bottom() - 160, window.width(), 160);
-    const QImage seen = screenPixels(lower);
-    QList<QPoint> solid, empty;
-    for (int y = 0; y < hand.height(); ++y)
-        for (int x = 0; x < hand.width(); ++x) {
-            const int alpha = qAlpha(hand.pixel(x, y));
-            if (alpha == 255)
-                solid << QPoint(x, y);
-            else if (alpha == 0)
-                empty << QPoint(x, y);
-        }
-    if (solid.isEmpty())
-        return std::nullopt;
-    const QRgb inkPixel = ink.rgb() & 0xffffff;
-    for (int oy = 0; oy + hand.height() <= seen.height(); ++oy)
-        for (int ox = 0; ox + hand.width() <= seen.width(); ++ox) {
-            const auto at = [&](QPoint p) { return seen.pixel(ox + p.x(), oy + p.y()) & 0xffffff; };
-            if (std::all_of(solid.begin(), solid.end(), [&](QPoint p) { return at(p) == inkPixel; })
-                && std::none_of(empty.begin(), empty.end(), [&](QPoint p) { return at(p) == inkPixel; }))
-                return lower.topLeft() + QPoint(ox + hand.width() / 2, oy + hand.height() / 2);
-        }
-    return std::nullopt;
-}
-
-// What another X client reads from the clipboard as a type, or nothing within 10 s.
-inline QByteArray clipboardBytes(const QString &type)
-{
-    QTemporaryDir dir;
-    const QString out = dir.filePath(QStringLiteral("clip"));
-    QProcess reader;
-    reader.start(captureHelper(QStringLiteral("helper_clipboard")), {out, type});
-    if (!reader.waitForFinished(10000) || reader.exitCode() != 0)
-        return {};
-    return readFile(out);
 }
 
 // The pattern's pixels of the chosen area, as the capture froze them.

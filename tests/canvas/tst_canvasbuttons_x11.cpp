@@ -3,6 +3,7 @@
 // seen from outside: the clipboard's pixels, the saved file, the size label, undo and redo of a
 // drawn arrow, and the zoom.
 #include "CanvasApp.h"
+#include "CanvasDragOut.h"
 #include "TestEnv.h"
 
 #include "canvas/CommandSidebar.h"
@@ -87,7 +88,7 @@ class TestCanvasButtonsX11 : public QObject
     QHash<QString, QPoint> controlsOnScreen(const Desktop &desktop, xcb_window_t canvas) const
     {
         std::optional<QPoint> hand;
-        QTest::qWaitFor([&] { return (hand = handOnScreen(desktop.geometry(canvas))).has_value(); }, 5000);
+        QTest::qWaitFor([&] { return (hand = symbolOnScreen(QStringLiteral("hand"), desktop.geometry(canvas))).has_value(); }, 5000);
         QHash<QString, QPoint> out;
         if (hand)
             for (auto it = offsets.cbegin(); it != offsets.cend(); ++it)

@@ -2,64 +2,13 @@
 // canvas's toolbar onto a window of another program that takes files gives it one file URL of a
 // PNG holding the page, and the one-page canvas ends; a drop that is refused leaves the canvas
 // open, opaque and taking the pointer again.
-#include "CanvasApp.h"
+#include "CanvasDragOut.h"
 #include "TestEnv.h"
-
-#include "canvas/ToolbarIcons.h"
-
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QWidget>
 
 using namespace CanvasApp;
 
 namespace {
 constexpr uint32_t XK_Escape = 0xff1b;
-
-// A window of the test that takes dropped files, or refuses them.
-class DropTarget : public QWidget
-{
-public:
-    bool refuses = false;
-    QList<QList<QUrl>> drops;
-
-protected:
-    void dragEnterEvent(QDragEnterEvent *e) override { answer(e); }
-    void dragMoveEvent(QDragMoveEvent *e) override { answer(e); }
-    void dropEvent(QDropEvent *e) override
-    {
-        if (refuses || !e->mimeData()->hasUrls())
-            return e->ignore();
-        drops << e->mimeData()->urls();
-        e->acceptProposedAction();
-    }
-
-private:
-    void answer(QDropEvent *e)
-    {
-        if (!refuses && e->mimeData()->hasUrls())
-            e->acceptProposedAction();
-        else
-            e->ignore();
-    }
-};
-
-// Presses at from, moves there in small steps past the 3 pt the handle waits for, then on to
-// to, and lets go; the test's own windows keep answering meanwhile.
-void dragOut(XTestInput &input, QPoint from, QPoint to)
-{
-    input.moveTo(from);
-    input.buttonDown();
-    for (int i = 1; i <= 3; ++i)
-        input.moveTo(from + QPoint(0, -2 * i));
-    const QPoint start = from + QPoint(0, -6);
-    for (int i = 1; i <= 20; ++i)
-        input.moveTo(start + (to - start) * i / 20);
-    QTest::qWait(300);
-    input.moveTo(to);
-    input.buttonUp();
-}
 } // namespace
 
 class TestCanvasDragDropX11 : public QObject
@@ -91,7 +40,7 @@ private slots:
         const xcb_window_t canvas = session.openCanvas(input, desktop);
         QVERIFY(canvas);
         std::optional<QPoint> hand;
-        QTRY_VERIFY_WITH_TIMEOUT((hand = handOnScreen(desktop.geometry(canvas))).has_value(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((hand = symbolOnScreen(QStringLiteral("hand"), desktop.geometry(canvas))).has_value(), 5000);
 
         // Below the canvas: the drag finds it through the canvas, which lets the pointer through.
         QVERIFY(desktop.geometry(canvas).contains(target.geometry()));
@@ -124,7 +73,7 @@ private slots:
         const xcb_window_t canvas = session.openCanvas(input, desktop);
         QVERIFY(canvas);
         std::optional<QPoint> hand;
-        QTRY_VERIFY_WITH_TIMEOUT((hand = handOnScreen(desktop.geometry(canvas))).has_value(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((hand = symbolOnScreen(QStringLiteral("hand"), desktop.geometry(canvas))).has_value(), 5000);
         const int drops = int(target.drops.size());
         dragOut(input, *hand, target.geometry().center());
         QTest::qWait(500);
