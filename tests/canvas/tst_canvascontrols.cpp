@@ -260,9 +260,11 @@ private slots:
         }
         QVERIFY(area.contains(QRectF(c->hint->geometry())));
         const QByteArray shots = qgetenv("QUILLET_CANVAS_SHOTS");
-        if (!shots.isEmpty())
+        if (!shots.isEmpty()) {
+            QTest::qWait(800); // the toolbar and the hint line fade in
             f.view->grab().save(QStringLiteral("%1/canvas-%2x%3.png")
                                     .arg(QString::fromLocal8Bit(shots)).arg(size.width()).arg(size.height()));
+        }
     }
 };
 
