@@ -12,6 +12,8 @@
 #include "platform/fake/FakeScheduler.h"
 
 #include <QLabel>
+#include <QNativeGestureEvent>
+#include <QPointingDevice>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -229,6 +231,24 @@ private slots:
         wheel(c->scrollView->viewport(), at, QPoint(0, -120), Qt::NoModifier);
         QCOMPARE(c->scrollView->magnification(), m);
         QVERIFY(c->scrollView->origin().y() > origin.y());
+    }
+
+    // A touchpad pinch, where the platform reports one, zooms about the fingers.
+    void pinchZoomsAboutTheFingers()
+    {
+        CanvasFixture f(QSize(1440, 875));
+        CanvasController *c = f.open(QRectF(100, 100, 600, 400));
+        c->endEditing();
+        c->scrollView->setView(1, c->scrollView->origin());
+        QWidget *viewport = c->scrollView->viewport();
+        const QPointF at(520.5, 260.25);
+        const QPointF under = c->scrollView->documentPoint(at);
+        QNativeGestureEvent pinch(Qt::ZoomNativeGesture, QPointingDevice::primaryPointingDevice(), 2, at, at,
+                                  viewport->mapToGlobal(at), 0.5, QPointF());
+        QApplication::sendEvent(viewport, &pinch);
+        QCOMPARE(c->scrollView->magnification(), 1.5);
+        const QPointF moved = (c->scrollView->documentPoint(at) - under) * 1.5;
+        QVERIFY(qAbs(moved.x()) <= 1 && qAbs(moved.y()) <= 1);
     }
 
     // With two pages the rail shows: at every size every control of the toolbar lies inside
