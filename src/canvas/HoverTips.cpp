@@ -168,7 +168,9 @@ bool HoverTips::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::HoverEnter:
     case QEvent::HoverMove:
-        if (watched != m_bar && watched->isWidgetType()) {
+        // Every widget's hover passes here (the filter is the application's); only the bar's own
+        // controls can be mapped into it.
+        if (watched != m_bar && watched->isWidgetType() && m_bar->isAncestorOf(static_cast<QWidget *>(watched))) {
             const auto *w = static_cast<QWidget *>(watched);
             update(QPointF(w->mapTo(m_bar, static_cast<QHoverEvent *>(event)->position().toPoint())));
         }
