@@ -1,0 +1,73 @@
+// The real application sending to programs named by desktop entries in the test's own
+// XDG_DATA_HOME: a receiver whose window names itself otherwise than its entry is launched by
+// Ctrl+Return and gets the paste keys, found by its process.
+#include "CanvasApp.h"
+#include "TestEnv.h"
+
+#include <csignal>
+
+using namespace CanvasApp;
+
+namespace {
+QString keyRecorder()
+{
+    return binDir() + QStringLiteral("/../export/export_helper_keyrecorder");
+}
+
+QString keysFile(const QString &name)
+{
+    return TestEnv::home() + QStringLiteral("/keys-") + name + QStringLiteral(".txt");
+}
+
+// A desktop entry that starts the key recorder, its window named `windowName`.
+bool writeEntry(const QString &id, const QString &name, const QString &windowName)
+{
+    const QString folder = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
+    QDir().mkpath(folder);
+    QFile file(folder + QLatin1Char('/') + id + QStringLiteral(".desktop"));
+    return file.open(QIODevice::WriteOnly)
+        && file.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2 %3 %4\n")
+                          .arg(name, keyRecorder(), keysFile(id), windowName)
+                          .toUtf8())
+               > 0;
+}
+
+// Ends the recorders the application started for this test: those writing to `file`.
+void endRecorders(const QString &file)
+{
+    for (const QString &name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool number = false;
+        const qint64 pid = name.toLongLong(&number);
+        if (number && readFile(QStringLiteral("/proc/%1/cmdline").arg(pid)).split('\0').contains(file.toLocal8Bit()))
+            ::kill(pid_t(pid), SIGTERM);
+    }
+}
+
+// Control held with V, as the recorder writes it.
+const QByteArray controlV = "4 118\n";
+} // namespace
+
+class TestSendTargetsX11 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void launchedTargetKnownByItsProcess()
+    {
+        QVERIFY(writeEntry(QStringLiteral("org.example.ReceiverTwo"), QStringLiteral("Receiver Two"),
+                           QStringLiteral("receiver-bin")));
+        Session session;
+        QVERIFY(session.start(QStringLiteral(R"(, "send.to": "org.example.ReceiverTwo")")));
+        XTestInput input;
+        Desktop desktop;
+        QVERIFY(session.openCanvas(input, desktop));
+        input.chord({XK_Control_L}, XK_Return);
+        // Launched, in front, and pasted into, though its window says "receiver-bin".
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(keysFile(QStringLiteral("org.example.ReceiverTwo"))), controlV, 10000);
+        QVERIFY(!readFile(logDir() + "/app.log").contains("paste: the app did not come to the front"));
+        endRecorders(keysFile(QStringLiteral("org.example.ReceiverTwo")));
+    }
+};
+
+QUILLET_TEST_MAIN(TestSendTargetsX11)
+#include "tst_sendtargets_x11.moc"
