@@ -12,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QVBoxLayout>
@@ -22,6 +24,36 @@ namespace {
 constexpr int iconSide = 24;
 constexpr int idRole = Qt::UserRole;
 constexpr int searchRole = Qt::UserRole + 1;
+
+// For an application whose entry names no icon the theme has: a plain window, so that every
+// row has an icon and the names line up.
+QIcon placeholderIcon()
+{
+    static const QIcon icon = [] {
+        QIcon themed = QIcon::fromTheme(QStringLiteral("application-x-executable"));
+        if (!themed.isNull())
+            return themed;
+        QIcon drawn;
+        for (const qreal ratio : {1.0, 2.0}) {
+            QPixmap pixmap(QSize(iconSide, iconSide) * ratio);
+            pixmap.setDevicePixelRatio(ratio);
+            pixmap.fill(Qt::transparent);
+            QPainter p(&pixmap);
+            p.setRenderHint(QPainter::Antialiasing);
+            const QRectF card(2.5, 3.5, iconSide - 5, iconSide - 7);
+            p.setPen(QPen(QColor(0, 0, 0, 90), 1));
+            p.setBrush(QColor(236, 236, 240));
+            p.drawRoundedRect(card, 3, 3);
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(120, 130, 150));
+            p.drawRoundedRect(QRectF(card.left() + 1, card.top() + 1, card.width() - 2, 4), 2, 2);
+            p.end();
+            drawn.addPixmap(pixmap);
+        }
+        return drawn;
+    }();
+    return icon;
+}
 
 // The applications as list rows; icons are looked up the first time a row is shown.
 class AppChoiceModel : public QAbstractListModel
@@ -59,7 +91,7 @@ private:
         if (it == m_icons.end()) {
             QIcon icon = AppRegistry::icon(m_apps.at(row));
             if (icon.isNull())
-                icon = QIcon::fromTheme(QStringLiteral("application-x-executable"));
+                icon = placeholderIcon();
             it = m_icons.insert(row, icon);
         }
         return *it;

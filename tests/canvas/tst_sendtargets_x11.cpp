@@ -1,6 +1,7 @@
 // The real application sending to programs named by desktop entries in the test's own
 // XDG_DATA_HOME: a receiver whose window names itself otherwise than its entry is launched by
-// Ctrl+Return and gets the paste keys, found by its process.
+// Ctrl+Return and gets the paste keys, found by its process; with Quillet's own welcome window in
+// front at the capture, the paste goes to the program that was in front before it.
 #include "CanvasApp.h"
 #include "TestEnv.h"
 
@@ -43,6 +44,16 @@ void endRecorders(const QString &file)
     }
 }
 
+// The managed window of a process, or 0.
+xcb_window_t windowOf(const Desktop &desktop, qint64 pid)
+{
+    for (quint32 w : desktop.values(desktop.root, "_NET_CLIENT_LIST", XCB_ATOM_WINDOW)) {
+        if (desktop.values(w, "_NET_WM_PID", XCB_ATOM_CARDINAL) == QList<quint32>{quint32(pid)})
+            return w;
+    }
+    return 0;
+}
+
 // Control held with V, as the recorder writes it.
 const QByteArray controlV = "4 118\n";
 } // namespace
@@ -52,6 +63,12 @@ class TestSendTargetsX11 : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup()
+    {
+        for (const char *id : {"org.example.ReceiverOne", "org.example.ReceiverTwo"})
+            endRecorders(keysFile(QString::fromLatin1(id)));
+    }
+
     void launchedTargetKnownByItsProcess()
     {
         QVERIFY(writeEntry(QStringLiteral("org.example.ReceiverTwo"), QStringLiteral("Receiver Two"),
@@ -66,6 +83,46 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(readFile(keysFile(QStringLiteral("org.example.ReceiverTwo"))), controlV, 10000);
         QVERIFY(!readFile(logDir() + "/app.log").contains("paste: the app did not come to the front"));
         endRecorders(keysFile(QStringLiteral("org.example.ReceiverTwo")));
+    }
+
+    void welcomeWindowInFrontIsNotTheTarget()
+    {
+        const QString id = QStringLiteral("org.example.ReceiverOne");
+        QVERIFY(writeEntry(id, QStringLiteral("Receiver One"), id));
+        Desktop desktop;
+        QProcess receiver;
+        receiver.start(keyRecorder(), {keysFile(id), id});
+        QVERIFY(receiver.waitForStarted());
+        xcb_window_t inFront = 0;
+        QVERIFY(QTest::qWaitFor([&] { return (inFront = windowOf(desktop, receiver.processId())) && desktop.focus() == inFront; }, 10000));
+
+        // A user not yet welcomed: the welcome window comes up in front of the receiver.
+        QFile prefs(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quillet/preferences.json"));
+        QVERIFY(prefs.open(QIODevice::WriteOnly));
+        prefs.write("{}");
+        prefs.close();
+        QProcess app;
+        app.setProcessChannelMode(QProcess::ForwardedChannels);
+        app.start(appPath(), {});
+        QVERIFY(app.waitForStarted());
+        QVERIFY(QTest::qWaitFor([&] { return desktop.focus() != inFront; }, 10000));
+        QTest::qWait(500);
+
+        XTestInput input;
+        const int captures = logCount("capture.log", "\n");
+        input.chord({XK_Control_L, XK_Shift_L}, XK_2);
+        QVERIFY(QTest::qWaitFor([&] { return logCount("capture.log", "\n") > captures; }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return desktop.keyboardTaken(); }, 5000));
+        input.drag(chosenArea.topLeft(), chosenArea.bottomRight() + QPoint(1, 1));
+        QVERIFY(QTest::qWaitFor([&] { return desktop.window(QStringLiteral("Quillet™")) != 0; }, 10000));
+        QTest::qWait(800);
+        input.chord({XK_Control_L}, XK_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(keysFile(id)), controlV, 10000);
+
+        app.kill();
+        app.waitForFinished();
+        receiver.kill();
+        receiver.waitForFinished();
     }
 };
 
