@@ -6,7 +6,6 @@
 #include "app/ClashAlert.h"
 #include "app/HotKeyCenter.h"
 #include "app/Toast.h"
-#include "platform/Compositing.h"
 #include "platform/LoginItem.h"
 #include "platform/Permissions.h"
 #include "app/PreferenceReaders.h"
@@ -236,7 +235,9 @@ void OnboardingWindowController::show()
             m_window->setPosition(frame.topLeft());
         }
     }
-    m_model->setHeaderInside(!Compositing::isActive());
+    // Under the window manager's title bar a header peeking over the top edge would cover the
+    // title and cut the quill: it is drawn inside the window, whole.
+    m_model->setHeaderInside(true);
     m_model->setHasTray(!trayAvailable || trayAvailable());
     m_open = true;
     m_window->show();

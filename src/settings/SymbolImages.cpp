@@ -1,5 +1,6 @@
 #include "SymbolImages.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QIcon>
 #include <QPainter>
@@ -109,9 +110,16 @@ bool draw(QPainter &p, const QString &name, const QColor &ink)
 
 SymbolImages::SymbolImages() : QQuickImageProvider(QQuickImageProvider::Pixmap)
 {
-    // Without a desktop theme of its own, Qt finds the freedesktop symbols in Adwaita.
-    if (QIcon::fallbackThemeName().isEmpty())
-        QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    // Without a desktop theme (no platform theme names one, or only the bare "hicolor" base),
+    // the freedesktop symbols come from Adwaita where it is installed; it inherits hicolor.
+    const QString theme = QIcon::themeName();
+    if (theme.isEmpty() || theme == QLatin1String("hicolor")) {
+        for (const QString &folder : QIcon::themeSearchPaths())
+            if (QFileInfo::exists(folder + QStringLiteral("/Adwaita/index.theme"))) {
+                QIcon::setThemeName(QStringLiteral("Adwaita"));
+                break;
+            }
+    }
 }
 
 QStringList SymbolImages::themeNames(const QString &name)

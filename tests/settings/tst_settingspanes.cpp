@@ -1,6 +1,7 @@
 #include "SettingsFixture.h"
 #include "platform/BuildInfo.h"
 #include "settings/PanePreferences.h"
+#include "settings/SymbolImages.h"
 
 #include <QJsonArray>
 
@@ -290,6 +291,36 @@ private slots:
         BuildInfo::overrideValue("QLStatsURL", QString());
         Preferences::shared().remove("reports.auto");
         Preferences::shared().remove("stats.share");
+    }
+
+    // Every symbol the panes name is drawn in the colour asked for, by the icon theme or, where
+    // it has none, by the application; an unknown name draws nothing.
+    void symbolsDraw_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("drawn");
+        for (const char *name : {"keyboard", "arrow.up.right", "slider.horizontal.3", "lock", "exclamationmark.triangle",
+                                 "exclamationmark.triangle.fill", "envelope", "doc.text", "info.circle", "checkmark",
+                                 "checkmark.circle.fill", "folder", "record.circle", "accessibility", "mic.fill", "link", "menu"})
+            QTest::newRow(name) << QString::fromLatin1(name) << true;
+        QTest::newRow("unknown") << "no.such.symbol" << false;
+    }
+    void symbolsDraw()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, drawn);
+        const QColor ink(0x4C, 0xD4, 0x71);
+        const QImage picture = SymbolImages::render(name, ink, QSize(32, 32)).toImage();
+        int inked = 0, other = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QColor c = picture.pixelColor(x, y);
+                if (c.alpha() < 128)
+                    continue;
+                (qAbs(c.red() - ink.red()) + qAbs(c.green() - ink.green()) + qAbs(c.blue() - ink.blue()) < 40 ? inked : other)++;
+            }
+        QCOMPARE(inked > 20, drawn);
+        QCOMPARE(other, 0);
     }
 
     void general()

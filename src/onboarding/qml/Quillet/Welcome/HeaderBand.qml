@@ -15,6 +15,7 @@ Item {
 
     WelcomeHeader {
         visible: band.welcome.headerInside
+        whole: true
         welcome: band.welcome
         x: (band.width - width) / 2
         y: band.headerY

@@ -126,6 +126,7 @@ ColumnLayout {
             Picker {
                 id: language
                 objectName: "languagePicker"
+                Layout.minimumWidth: implicitWidth
                 readonly property var entries: [{ code: "", name: pane.prefs.thisComputerLanguage }]
                                                .concat(pane.settings.talkLanguages)
                 model: entries
@@ -151,13 +152,13 @@ ColumnLayout {
                 spacing: 6
                 Layout.maximumWidth: 200
                 Layout.alignment: Qt.AlignVCenter
-                Symbol { Layout.alignment: Qt.AlignVCenter; name: "folder"; font.pixelSize: 13; color: WelcomePalette.primary }
+                Symbol { name: "folder"; font.pixelSize: 13; color: WelcomePalette.primary }
                 Text {
                     objectName: "saveFolder"
-                    Layout.alignment: Qt.AlignVCenter
-                    Layout.maximumWidth: 170
+                    Layout.fillWidth: true
                     text: pane.settings.saveFolder
-                    elide: Text.ElideMiddle
+                    wrapMode: Text.WrapAnywhere
+                    // Beside the folder symbol, centred with it however tall the layout makes it.
                     verticalAlignment: Text.AlignVCenter
                     font.pixelSize: 13
                     font.weight: Font.Medium

@@ -5,8 +5,18 @@ import QtQuick.Controls.Basic
 // the entry under the pointer or the keys on the accent colour, and the focus ring.
 ComboBox {
     id: control
-    implicitContentWidthPolicy: ComboBox.WidestText
     font.pixelSize: 13
+    // As wide as its widest entry in bold (the current one is), so that none is cut.
+    FontMetrics { id: metrics; font.pixelSize: control.font.pixelSize; font.weight: Font.DemiBold }
+    readonly property real widest: {
+        const entries = control.model;
+        let width = 0;
+        if (entries && entries.length !== undefined)
+            for (let i = 0; i < entries.length; ++i)
+                width = Math.max(width, metrics.advanceWidth(control.textRole ? entries[i][control.textRole] : entries[i]));
+        return Math.ceil(width);
+    }
+    implicitWidth: Math.max(implicitBackgroundWidth, widest + leftPadding + rightPadding)
     hoverEnabled: true
     leftPadding: 10
     rightPadding: indicator.width + 16
@@ -41,6 +51,8 @@ ComboBox {
         width: ListView.view.width
         highlighted: control.highlightedIndex === index
         hoverEnabled: true
+        leftPadding: 10
+        rightPadding: 10
         contentItem: Text {
             text: control.textRole ? entry.modelData[control.textRole] : entry.modelData
             font.pixelSize: control.font.pixelSize
@@ -56,7 +68,7 @@ ComboBox {
     }
     popup: Popup {
         y: control.height + 2
-        width: Math.max(control.width, contentItem.implicitWidth + 12)
+        width: Math.max(control.width, control.widest + 2 * 16 + 12)
         implicitHeight: Math.min(contentItem.implicitHeight + 12, 320)
         padding: 6
         contentItem: ListView {
