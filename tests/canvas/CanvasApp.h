@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <xcb/xcb.h>
@@ -110,6 +111,18 @@ public:
     xcb_connection_t *c;
     xcb_window_t root = 0;
 };
+
+// What another X client reads from the clipboard as a type, or nothing within 10 s.
+inline QByteArray clipboardBytes(const QString &type)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("clip"));
+    QProcess reader;
+    reader.start(captureHelper(QStringLiteral("helper_clipboard")), {out, type});
+    if (!reader.waitForFinished(10000) || reader.exitCode() != 0)
+        return {};
+    return readFile(out);
+}
 
 // The screen's pixels of a rectangle.
 inline QImage screenPixels(const QRect &r)

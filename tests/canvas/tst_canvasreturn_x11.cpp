@@ -15,18 +15,6 @@
 using namespace CanvasApp;
 
 namespace {
-// What another X client reads from the clipboard as a type, or nothing within 10 s.
-QByteArray clipboardBytes(const QString &type)
-{
-    QTemporaryDir dir;
-    const QString out = dir.filePath(QStringLiteral("clip"));
-    QProcess reader;
-    reader.start(captureHelper(QStringLiteral("helper_clipboard")), {out, type});
-    if (!reader.waitForFinished(10000) || reader.exitCode() != 0)
-        return {};
-    return readFile(out);
-}
-
 // The pattern's pixels of the chosen area, as the capture froze them.
 QImage chosenPattern(const QRect &patternWindow)
 {
