@@ -309,6 +309,10 @@ void SphinxEngine::run(SphinxRun &run)
             continue;
         const auto *samples = reinterpret_cast<const qint16 *>(sound->data.constData());
         heard.insert(heard.end(), samples, samples + sound->frames());
+        // Once the input has ended only the final words are waited for: the sound still queued
+        // (all of a file read at once) goes straight to the whole pass.
+        if (run.sound->isFinished())
+            continue;
         ps_process_raw(m_decoder, reinterpret_cast<const int16 *>(samples), size_t(sound->frames()), FALSE, FALSE);
         // The live mean follows the sound heard so far in this run.
         if (cmn)
