@@ -127,15 +127,10 @@ QString listenTo(const QString &file, const std::shared_ptr<SpeechEngine> &engin
     services.language = [] { return QStringLiteral("en-US"); };
     auto listener = std::make_shared<SpeechListener>(services);
     listener->file = file;
-    QString words;
-    bool delivered = false;
     listener->start();
-    listener->stop([&](const QString &t) {
-        words = t;
-        delivered = true;
-    });
-    pumpUntil([&] { return delivered || listener->isOver(); });
-    return words;
+    // No stop: its give-up after 4 s would hand over interim words on a busy machine.
+    pumpUntil([&] { return listener->isOver(); });
+    return listener->transcript().text();
 }
 
 std::shared_ptr<SpeechEngine> warmSharedEngine()
