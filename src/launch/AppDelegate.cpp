@@ -335,19 +335,6 @@ bool AppDelegate::hasVisibleWindows()
     return false;
 }
 
-// Without a tray host the icon and its menu are nowhere to be seen: say once how to reach them.
-void AppDelegate::sayThereIsNoTray()
-{
-    activityLog(QStringLiteral("launch: no tray host; a second start shows the menu"));
-    if (m_demo)
-        return;
-    const auto shortcut = m_hotKeys->shortcut(CaptureAction::areaToCanvas);
-    const QString capture = shortcut ? QStringLiteral("Press ") + shortcut->displayText()
-                                           + QStringLiteral(" to capture; open Quillet™ again to see its menu.")
-                                     : QStringLiteral("Open Quillet™ again to see its menu.");
-    toast(QStringLiteral("Quillet™ has no tray icon on this desktop. ") + capture, 4);
-}
-
 void AppDelegate::handleArguments(const QStringList &arguments)
 {
     activityLog(QStringLiteral("launch: a second start handed over %1").arg(arguments.mid(1).join(QLatin1Char(' '))));

@@ -137,6 +137,27 @@ inline QRgb patternAt(const QRect &window, QPoint screen)
     return qRgb((screen.x() - window.x()) & 255, (screen.y() - window.y()) & 255, 90);
 }
 
+// The pattern's pixels of the chosen area, as the capture froze them.
+inline QImage chosenPattern(const QRect &patternWindow)
+{
+    QImage expected(chosenArea.size(), QImage::Format_RGB32);
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
+            expected.setPixel(x, y, patternAt(patternWindow, chosenArea.topLeft() + QPoint(x, y)));
+    return expected;
+}
+
+// The bounds of the pixels where two pictures of one size differ.
+inline QRect differences(const QImage &a, const QImage &b)
+{
+    QRect out;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((a.pixel(x, y) & 0xffffff) != (b.pixel(x, y) & 0xffffff))
+                out |= QRect(x, y, 1, 1);
+    return out;
+}
+
 // The running application and the pattern window it captures.
 struct Session
 {
