@@ -15,6 +15,7 @@
 #include "capture/CaptureSession.h"
 #include "capture/OverlayView.h"
 #include "capture/OverlayWindow.h"
+#include "export/DestinationChanges.h"
 #include "history/Recents.h"
 #include "platform/Preferences.h"
 #include "rail/RailEdge.h"
@@ -203,6 +204,10 @@ CanvasController::CanvasController(const ShotImages &images_, const Markup &mark
     rail->onDropped = [](int files) {
         toast(files == 1 ? QStringLiteral("Dropped") : QStringLiteral("%1 shots dropped").arg(files), 0.9);
     };
+
+    // 17: a destination chosen anywhere (the send button, the sidebar's menu) rewrites the hint
+    // line, and with it the sidebar's send row.
+    connect(&DestinationChanges::shared(), &DestinationChanges::changed, this, &CanvasController::updateHint);
 
     // 18: the hint line.
     updateHint();

@@ -8,6 +8,7 @@
 #include "launch/TermSignal.h"
 
 #include "app/ActivityLog.h"
+#include "app/FrontBeforeCapture.h"
 #include "app/HotKeyCenter.h"
 #include "app/KeyTap.h"
 #include "app/MeltIcon.h"
@@ -183,6 +184,10 @@ void AppDelegate::applicationDidFinishLaunching()
         sayThereIsNoTray();
     refreshMeltIcon(false);
     CaptureSession::updateDockIcon();
+
+    // The application the user was in before a capture is the last one in front that is not
+    // Quillet itself: follow the front from the start.
+    FrontBeforeCapture::startWatching();
 
     // 11: the global shortcuts.
     QPointer<AppDelegate> self(this);
