@@ -67,7 +67,8 @@ bool allHit(const QList<double> &xs, double y, OverlayView *overlay, QWidget *ex
     for (const double x : xs) {
         const QPointF inSuper = superview ? overlay->mapToParent(QPointF(x, y)) : QPointF(x, y);
         const QPointF back = superview ? overlay->mapFromParent(inSuper) : inSuper;
-        if (!QRectF(overlay->rect()).contains(back))
+        // Inside the bounds as a press is: the right and bottom edges belong to the next view.
+        if (back.x() < 0 || back.y() < 0 || back.x() >= overlay->width() || back.y() >= overlay->height())
             return false;
         QWidget *hit = overlay;
         if (overlay->stage() == OverlayView::Stage::Canvas) {

@@ -275,7 +275,7 @@ private slots:
         QTest::newRow("size") << text(QSizeF(96, 54.25)) << "(96, 54.25)";
         QTest::newRow("colour") << text(QList<int>{255, 0, 0}) << "[255, 0, 0]";
         QTest::newRow("empty list") << text(QList<int>{}) << "[]";
-        QTest::newRow("texts") << text(QStringList{"a \"b\"", "x\ny"}) << R"(["a \"b\"", "x\ny"])";
+        QTest::newRow("texts") << text(QStringList{"a \"b\"", "x\ny"}) << "[\"a \\\"b\\\"\", \"x\\ny\"]";
         QTest::newRow("no rect") << text(std::optional<QRectF>()) << "none";
         QTest::newRow("points") << text(QList<QPointF>{{1, 2}, {3, 4}}) << "[(1, 2), (3, 4)]";
         QTest::newRow("vs") << versus(3, 4) << "3 vs 4";
