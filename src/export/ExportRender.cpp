@@ -3,6 +3,7 @@
 #include "export/ExportScene.h"
 
 #include "capture/ClipboardPicture.h"
+#include "document/OpaqueAlpha.h"
 #include "document/Palette.h"
 #include "document/Trim.h"
 #include "export/ShapeRules.h"
@@ -104,6 +105,7 @@ QImage ExportScene::render(bool halfSize, std::optional<QSizeF> maxSize, double 
     QPainter painter(&out);
     const QTransform toPixels = QTransform::fromScale(t, t).translate(-origin.x(), -origin.y());
     auto device = [&](const QRectF &points) { return toPixels.mapRect(points); };
+    QList<QRect> opaqueShots; // where RGB32 pictures were drawn, in pixels
 
     // 8: shots. One at the output density is copied pixel for pixel at whole-pixel places;
     // a shrunk one is area-averaged first; an enlarged one is drawn smoothed.
@@ -132,6 +134,18 @@ QImage ExportScene::render(bool halfSize, std::optional<QSizeF> maxSize, double 
             painter.drawImage(target, picture.image, QRectF(crop));
         }
         painter.restore();
+        if (picture.image.format() == QImage::Format_RGB32)
+            opaqueShots << (clip & target.toAlignedRect() & out.rect());
+    }
+    // An opaque picture is copied with whatever its fourth byte holds; under it the export is
+    // opaque whatever that byte was.
+    if (!opaqueShots.isEmpty()) {
+        painter.end();
+        for (const QRect &under : std::as_const(opaqueShots))
+            if (!under.isEmpty())
+                OpaqueAlpha::set(out.scanLine(under.top()) + size_t(under.left()) * 4, under.width(), under.height(),
+                                 out.bytesPerLine());
+        painter.begin(&out);
     }
 
     painter.setTransform(toPixels);

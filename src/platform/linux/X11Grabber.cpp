@@ -1,11 +1,14 @@
 #include "platform/linux/X11Grabber.h"
 
+#include "document/OpaqueAlpha.h"
 #include "platform/linux/ShmPool.h"
 
 #include <xcb/shm.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 X11Grabber::X11Grabber(bool sharedMemory)
 {
@@ -117,28 +120,50 @@ void freeReply(void *reply)
 
 QImage X11Grabber::grabShared(xcb_drawable_t drawable, const QRect &rect, QString *error)
 {
-    const size_t bytes = size_t(rect.width()) * size_t(rect.height()) * 4;
+    const size_t rowBytes = size_t(rect.width()) * 4;
+    const size_t bytes = rowBytes * size_t(rect.height());
     const ShmSegment segment = m_pool->take(bytes);
     if (!segment)
         return {};
-    xcb_generic_error_t *err = nullptr;
-    xcb_shm_get_image_reply_t *reply = xcb_shm_get_image_reply(
-        m_conn,
-        xcb_shm_get_image(m_conn, drawable, int16_t(rect.x()), int16_t(rect.y()), uint16_t(rect.width()),
-                          uint16_t(rect.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, segment.seg, 0),
-        &err);
-    if (!reply) {
-        m_pool->giveBack(segment);
-        *error = QStringLiteral("The X server refused to read the screen (error %1).").arg(err ? err->error_code : 0);
-        free(err);
-        return {};
+    // Read in bands of about 4 MB, all asked for at once: while the server fills the next band,
+    // this thread makes the one it has just written opaque, still in the cache.
+    const int bandRows = int(std::clamp<size_t>((size_t(4) << 20) / rowBytes, 1, size_t(rect.height())));
+    std::vector<xcb_shm_get_image_cookie_t> cookies;
+    for (int y = 0; y < rect.height(); y += bandRows)
+        cookies.push_back(xcb_shm_get_image(m_conn, drawable, int16_t(rect.x()), int16_t(rect.y() + y),
+                                            uint16_t(rect.width()), uint16_t(std::min(bandRows, rect.height() - y)),
+                                            ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, segment.seg, uint32_t(rowBytes * size_t(y))));
+    QImage::Format format = QImage::Format_Invalid;
+    bool failed = false;
+    for (size_t band = 0; band < cookies.size(); ++band) {
+        xcb_generic_error_t *err = nullptr;
+        xcb_shm_get_image_reply_t *reply = xcb_shm_get_image_reply(m_conn, cookies[band], &err);
+        if (failed) { // the rest only collected
+            free(reply);
+            free(err);
+            continue;
+        }
+        if (!reply) {
+            *error = QStringLiteral("The X server refused to read the screen (error %1).").arg(err ? err->error_code : 0);
+            free(err);
+            failed = true;
+            continue;
+        }
+        const uint8_t depth = reply->depth;
+        const int top = int(band) * bandRows;
+        const size_t bandBytes = rowBytes * size_t(std::min(bandRows, rect.height() - top));
+        if (band == 0)
+            format = formatFor(depth, reply->visual, error);
+        if (format == QImage::Format_Invalid || reply->size < bandBytes) {
+            failed = true;
+        } else if (depth == 24) {
+            // X leaves the fourth byte of a depth-24 pixel undefined (clients write 0 there,
+            // servers keep it or give garbage); RGB32 means 0xffRRGGBB.
+            OpaqueAlpha::set(static_cast<uchar *>(segment.addr) + rowBytes * size_t(top), bandBytes / 4);
+        }
+        free(reply);
     }
-    const uint8_t depth = reply->depth;
-    const xcb_visualid_t visual = reply->visual;
-    const size_t size = reply->size;
-    free(reply);
-    const QImage::Format format = formatFor(depth, visual, error);
-    if (format == QImage::Format_Invalid || size < bytes) {
+    if (failed) {
         m_pool->giveBack(segment);
         if (error->isEmpty())
             *error = QStringLiteral("The X server sent a short picture.");
@@ -169,6 +194,8 @@ QImage X11Grabber::grabPlain(xcb_drawable_t drawable, const QRect &rect, QString
         free(reply);
         return {};
     }
+    if (reply->depth == 24)
+        OpaqueAlpha::set(xcb_get_image_data(reply), size_t(rect.width()) * size_t(rect.height()));
     // The picture lives in the reply until it is released.
     return QImage(xcb_get_image_data(reply), rect.width(), rect.height(), rect.width() * 4, format, freeReply, reply);
 }

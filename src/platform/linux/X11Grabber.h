@@ -29,8 +29,9 @@ public:
     xcb_window_t root() const { return m_root; }
     xcb_screen_t *screen() const { return m_screen; }
 
-    // The pixels of rect of a drawable of depth 24 or 32, in Format_RGB32 (depth 24) or
-    // Format_ARGB32_Premultiplied (depth 32). A null image with *error set on failure.
+    // The pixels of rect of a drawable of depth 24 or 32, in Format_RGB32 (depth 24, its fourth
+    // byte set to 0xff whatever the server gave) or Format_ARGB32_Premultiplied (depth 32, alpha
+    // as the drawable holds it). A null image with *error set on failure.
     QImage grab(xcb_drawable_t drawable, const QRect &rect, QString *error);
 
 private:
