@@ -1,5 +1,6 @@
-// Reading the installed applications (300 desktop entries, cold and cached) and building the send
-// menu with ten applications listed.
+// Reading the installed applications (300 desktop entries, cold and cached), building the "Other
+// App…" chooser's list from them, and building the send menu with ten applications listed.
+#include "export/AppChooser.h"
 #include "export/Destinations.h"
 #include "export/SendButton.h"
 #include "platform/Preferences.h"
@@ -32,8 +33,8 @@ struct Entries
                 text += "Name[" + QByteArray(lang) + "]=Anwendung " + QByteArray::number(i) + "\nComment[" + lang
                     + "]=Eine Anwendung, die etwas tut\n";
             text += "Exec=app" + QByteArray::number(i) + " %U\nIcon=app" + QByteArray::number(i)
-                + "\nCategories=Utility;Development;\nStartupWMClass=App" + QByteArray::number(i)
-                + "\n\n[Desktop Action new]\nName=New Window\nExec=app --new\n";
+                + "\nCategories=Utility;Development;\nStartupWMClass=App" + QByteArray::number(i) + "\n"
+                + (i % 20 ? "" : "NoDisplay=true\n") + "\n[Desktop Action new]\nName=New Window\nExec=app --new\n";
             file.write(text);
         }
     }
@@ -59,6 +60,41 @@ void BM_LookupCached(benchmark::State &state)
         benchmark::DoNotOptimize(registry.find(QStringLiteral("org.example.app%1").arg(i++ % 300)));
 }
 BENCHMARK(BM_LookupCached)->Unit(benchmark::kMicrosecond);
+
+// The chooser's list as the user waits for it: the folders read afresh, hidden ones left out,
+// sorted by name.
+void BM_ChooserListCold(benchmark::State &state)
+{
+    Entries entries;
+    for (auto _ : state) {
+        XdgAppRegistry registry({entries.folder}, "de_DE.UTF-8");
+        benchmark::DoNotOptimize(AppChooser::choices(registry).size());
+    }
+}
+BENCHMARK(BM_ChooserListCold)->Unit(benchmark::kMillisecond);
+
+// The same with the folders already read (a second "Other App…" in one session).
+void BM_ChooserListCached(benchmark::State &state)
+{
+    Entries entries;
+    XdgAppRegistry registry({entries.folder}, "de_DE.UTF-8");
+    registry.all();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(AppChooser::choices(registry).size());
+}
+BENCHMARK(BM_ChooserListCached)->Unit(benchmark::kMillisecond);
+
+// The whole window with its list, icons left for when rows are shown.
+void BM_ChooserWindow(benchmark::State &state)
+{
+    Entries entries;
+    for (auto _ : state) {
+        XdgAppRegistry registry({entries.folder}, "de_DE.UTF-8");
+        AppChooser chooser(nullptr, &registry);
+        benchmark::DoNotOptimize(chooser.shownNames().size());
+    }
+}
+BENCHMARK(BM_ChooserWindow)->Unit(benchmark::kMillisecond);
 
 void BM_SendMenu(benchmark::State &state)
 {

@@ -1,6 +1,7 @@
 #include "ChromeViews.h"
 
-#include <QBuffer>
+#include "app/PngWriter.h"
+
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
@@ -147,10 +148,5 @@ QByteArray pngSnapshot(QWidget *view)
     const QPixmap pixmap = view->grab();
     if (pixmap.isNull())
         return QByteArray();
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    if (!pixmap.save(&buffer, "PNG"))
-        return QByteArray();
-    return data;
+    return PngWriter::encode(pixmap.toImage());
 }

@@ -62,6 +62,14 @@ void CanvasChrome::setCropBorder(const std::optional<QPainterPath> &path)
     set(m_cropBorder, path, 1);
 }
 
+void CanvasChrome::setCanvasArea(const QRectF &area)
+{
+    if (area == m_canvasArea)
+        return;
+    m_canvasArea = area;
+    update();
+}
+
 void CanvasChrome::setExportBox(const std::optional<QPainterPath> &path)
 {
     set(m_exportBox, path, 1);
@@ -231,6 +239,8 @@ void CanvasChrome::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    if (!m_canvasArea.isNull())
+        p.setClipRect(m_canvasArea);
     p.translate(m_shake);
     p.setBrush(Qt::NoBrush);
     if (m_exportBox) {

@@ -34,6 +34,9 @@ public:
     // Each aid is a path in this view's coordinates, or none to hide it.
     void setCropBorder(const std::optional<QPainterPath> &path);
     void setExportBox(const std::optional<QPainterPath> &path);
+    // The canvas area (this view's coordinates): the aids are drawn inside it only, never under
+    // the rail or the command sidebar.
+    void setCanvasArea(const QRectF &area);
     void setSelectionOutline(const std::optional<QPainterPath> &path);
     void setMarquee(const std::optional<QPainterPath> &path);
     // The box (with its light rim) of the comment being typed.
@@ -92,6 +95,7 @@ private:
 
     std::optional<QPainterPath> m_cropBorder;
     std::optional<QPainterPath> m_exportBox;
+    QRectF m_canvasArea;
     std::optional<QPainterPath> m_selectionOutline;
     std::optional<QPainterPath> m_marquee;
     std::optional<QPainterPath> m_textBox;

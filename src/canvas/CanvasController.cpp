@@ -15,6 +15,7 @@
 #include "capture/CaptureSession.h"
 #include "capture/OverlayView.h"
 #include "capture/OverlayWindow.h"
+#include "export/DestinationChanges.h"
 #include "history/Recents.h"
 #include "platform/Preferences.h"
 #include "rail/RailEdge.h"
@@ -154,8 +155,11 @@ CanvasController::CanvasController(const ShotImages &images_, const Markup &mark
             self->perform(ToolbarAction::plain(ToolbarAction::copy));
     };
     commands->onSend = [self] {
-        if (self)
-            self->endEditing();
+        if (!self)
+            return;
+        self->endEditing();
+        if (self->session)
+            self->session->send();
     };
 
     // 13: the rail's size: columns, the edge grip, pinching.
@@ -200,6 +204,10 @@ CanvasController::CanvasController(const ShotImages &images_, const Markup &mark
     rail->onDropped = [](int files) {
         toast(files == 1 ? QStringLiteral("Dropped") : QStringLiteral("%1 shots dropped").arg(files), 0.9);
     };
+
+    // 17: a destination chosen anywhere (the send button, the sidebar's menu) rewrites the hint
+    // line, and with it the sidebar's send row.
+    connect(&DestinationChanges::shared(), &DestinationChanges::changed, this, &CanvasController::updateHint);
 
     // 18: the hint line.
     updateHint();
@@ -329,6 +337,8 @@ QWidget *CanvasController::documentWidget() const
 
 void CanvasController::perform(const ToolbarAction &action)
 {
+    // Copy, save and add-shot may end the session and with it this canvas.
+    const QPointer<CanvasController> self(this);
     switch (action.kind) {
     case ToolbarAction::tool:
         endEditing();
@@ -349,7 +359,12 @@ void CanvasController::perform(const ToolbarAction &action)
         fontPanelChanged(action.fontName);
         break;
     case ToolbarAction::copy:
+        if (session)
+            session->copy();
+        break;
     case ToolbarAction::save:
+        if (session)
+            session->save();
         break;
     case ToolbarAction::addShot:
         if (session && addShotHook)
@@ -359,13 +374,24 @@ void CanvasController::perform(const ToolbarAction &action)
         showFontPanel();
         break;
     case ToolbarAction::smaller:
+        stepSize(-1);
+        break;
     case ToolbarAction::larger:
+        stepSize(1);
+        break;
     case ToolbarAction::undo:
+        undo();
+        break;
     case ToolbarAction::redo:
+        redo();
+        break;
     case ToolbarAction::fit:
+        zoomToFit();
         break;
     }
     // The keyboard goes back to the canvas.
+    if (!self)
+        return;
     if (editing)
         editing->setFocus();
     else if (scrollView)

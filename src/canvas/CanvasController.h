@@ -484,7 +484,9 @@ public:
     // ---- Toolbar, hint line and drag-out ----
     // The hint line's words: the gestures and keys, the talk key when talking is on, the page
     // keys with two pages or more, and copy and send when the sidebar does not show them.
-    static QString hintText(bool talkOn, TalkKey talkKey, int pageCount, bool sidebar, const QString &sendTitle);
+    // Where the window manager takes Alt+drag, the redaction is offered by its key instead.
+    static QString hintText(bool talkOn, TalkKey talkKey, int pageCount, bool sidebar, const QString &sendTitle,
+                            bool altDragTaken = false);
     // Connects the toolbar's controls, its send button and its drag-out handle to the canvas.
     void wireToolbar();
     // A new PNG file of the current page for the drag-out handle, in the private scratch folder
@@ -611,6 +613,8 @@ private:
     mutable QHash<QUuid, StrokedHit> m_strokedHits; // hit bands of the marks at one zoom
     // -- text editing --
     // -- toolbar and hint --
+    bool m_hintHasPages = false; // the hint line was written for two pages or more
+    QString m_hintText;          // the hint line's whole text (the label may show it shortened)
     // -- pages --
     void wirePageRail();
     QRectF fittedFrame(const QRectF &rect) const;

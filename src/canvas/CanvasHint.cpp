@@ -6,17 +6,20 @@
 #include "capture/CaptureSession.h"
 #include "export/Destinations.h"
 #include "export/SendButton.h"
+#include "platform/AltDrag.h"
 #include "platform/PlatformText.h"
 
 #include <QLabel>
 
 QString CanvasController::hintText(bool talkOn, TalkKey talkKey, int pageCount, bool sidebar,
-                                   const QString &sendTitle)
+                                   const QString &sendTitle, bool altDragTaken)
 {
     QString text = QStringLiteral("Drag: arrow    Click: text");
     if (talkOn)
         text += QStringLiteral("    Hold ") + PlatformText::talkKeyInSentence(talkKey) + QStringLiteral(": talk");
-    text += QStringLiteral("    ⌘-drag: box    ⌥-drag: redact    ⌘N: another shot");
+    // Where the window manager moves windows with Alt+drag, the redaction's key is offered.
+    text += altDragTaken ? QStringLiteral("    ⌘-drag: box    B: redact    ⌘N: another shot")
+                         : QStringLiteral("    ⌘-drag: box    ⌥-drag: redact    ⌘N: another shot");
     if (pageCount > 1)
         text += QStringLiteral("    ⌘↑↓: shots");
     text += QStringLiteral("    ⌘V: paste");
@@ -32,14 +35,17 @@ void CanvasController::updateHint()
         return;
     const bool sidebar = host && host->width() - sidebarWidth - oneColumnRail >= canvasRoom;
     const std::optional<RunningApp> previous = session ? session->previousApp() : std::nullopt;
-    hint->setText(hintText(Prefs::talkEnabled(), Prefs::talkKey(), int(pages.size()), sidebar,
-                           Destinations::actionTitle(previous)));
+    m_hintHasPages = pages.size() > 1;
+    m_hintText = hintText(Prefs::talkEnabled(), Prefs::talkKey(), int(pages.size()), sidebar,
+                          Destinations::actionTitle(previous), AltDrag::taken());
+    hint->setText(m_hintText);
     hint->adjustSize();
     if (toolbar)
         toolbar->send()->refresh();
     if (commands)
         commands->refreshSendRow();
-    layout();
+    // The send button's width follows its target's name: the toolbar fits itself again.
+    updateToolbar();
 }
 
 void CanvasController::wireToolbar()

@@ -30,6 +30,7 @@
 namespace {
 constexpr double toolbarBottom = 34;
 constexpr double hintBottom = 10;
+constexpr int barInset = 8; // the least room beside the toolbar and the hint line
 constexpr double edgeGripWidth = 22;
 constexpr double edgeGripInset = 14;
 constexpr double glideSeconds = 0.3;
@@ -78,6 +79,7 @@ void CanvasController::layout()
     const QRectF area = visibleArea();
     scrollView->setGeometry(area.toRect().translated(m_shake.toPoint()));
     chrome->setGeometry(QRect(m_shake.toPoint(), host->size()));
+    chrome->setCanvasArea(area);
     const RailGrid::Shape shape = RailGrid::columns(railAsked, railThumb, railRoom());
     const double widest = std::max(railRoom() - canvasRoom, narrowestRail);
     commands->setGeometry(QRect(int(w - sidebarWidth), 0, int(sidebarWidth), int(h)));
@@ -93,9 +95,15 @@ void CanvasController::layout()
     railEdge->setRailWidth(shape.width);
     railEdge->setLimits(shape.width > narrowestRail + 0.5, shape.width < widest - 0.5);
     railEdge->setHidden(rail->isHidden() || widest <= narrowestRail + 0.5);
+    // The toolbar and the hint line keep inside the canvas area, off the rail and the sidebar.
+    toolbar->setRoom(int(area.width()) - 2 * barInset);
     const QRectF toolbarFrame(roundHalfAway(area.center().x() - toolbar->width() / 2.0),
                               h - toolbar->height() - toolbarBottom, toolbar->width(), toolbar->height());
     toolbar->move(toolbarFrame.topLeft().toPoint());
+    const QString shownHint = hint->fontMetrics().elidedText(m_hintText, Qt::ElideRight,
+                                                             std::max(int(area.width()) - 2 * barInset, 0));
+    if (hint->text() != shownHint)
+        hint->setText(shownHint);
     hint->adjustSize();
     hint->move(int(roundHalfAway(area.center().x() - hint->width() / 2.0)), int(h - hint->height() - hintBottom));
 }
@@ -208,11 +216,11 @@ void CanvasController::refreshRail(bool pagesOnly)
             done.insert(i);
     }
     rail->reload(pictures, keys, currentPage, recentShown, done, railRows());
-    if (hidden != wasHidden) {
+    if (hidden != wasHidden)
         layout();
-        if (!pagesOnly)
-            updateHint();
-    }
+    // The page keys come and go with the second page, whenever the rail was shown.
+    if ((hidden != wasHidden && !pagesOnly) || (pages.size() > 1) != m_hintHasPages)
+        updateHint();
 }
 
 void CanvasController::scheduleThumbnail(bool markStale, int tries, double delay)

@@ -1,10 +1,12 @@
 #include "canvas/CanvasScrollView.h"
 
 #include "canvas/DocumentView.h"
+#include "canvas/TextItemView.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QNativeGestureEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -190,11 +192,19 @@ void CanvasScrollView::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    // A comment being edited takes its own keys first.
-    if (scene()->focusItem()) {
-        QGraphicsView::keyPressEvent(event);
-        if (event->isAccepted())
-            return;
+    // A comment being edited takes its own keys first. Nothing else in the scene keeps the
+    // keyboard: a text whose editing ended gives it back here. The view never moves itself on a
+    // key (the scroll area's arrows would scroll behind the canvas's back).
+    if (QGraphicsItem *item = scene()->focusItem()) {
+        const auto *text = dynamic_cast<const TextItemView *>(item);
+        if (text && text->isEditing()) {
+            event->accept();
+            QCoreApplication::sendEvent(scene(), event);
+            if (event->isAccepted())
+                return;
+        } else {
+            scene()->setFocusItem(nullptr);
+        }
     }
     if (m_document->keyDown(event)) {
         event->accept();
@@ -214,8 +224,23 @@ void CanvasScrollView::keyReleaseEvent(QKeyEvent *event)
     event->accept();
 }
 
+double CanvasScrollView::wheelZoomFactor(QPoint angleDelta)
+{
+    // One notch of the wheel is one zoom step; a touchpad's finer deltas are parts of a step.
+    const int notch = angleDelta.y() != 0 ? angleDelta.y() : angleDelta.x();
+    return std::pow(zoomStep, notch / 120.0);
+}
+
 void CanvasScrollView::wheelEvent(QWheelEvent *event)
 {
+    // Ctrl+wheel zooms about the pointer, as a pinch would.
+    if (event->modifiers().testFlag(Qt::ControlModifier)) {
+        const double factor = wheelZoomFactor(event->angleDelta());
+        if (factor != 1)
+            zoom(m_magnification * factor, event->position());
+        event->accept();
+        return;
+    }
     // A wheel or touchpad scroll pans the canvas.
     QPointF delta = event->pixelDelta();
     if (delta.isNull())
@@ -224,4 +249,18 @@ void CanvasScrollView::wheelEvent(QWheelEvent *event)
         delta = QPointF(delta.y(), 0);
     pan(delta.x(), delta.y());
     event->accept();
+}
+
+bool CanvasScrollView::viewportEvent(QEvent *event)
+{
+    // A touchpad pinch, where the platform reports one, zooms about the fingers.
+    if (event->type() == QEvent::NativeGesture) {
+        auto *gesture = static_cast<QNativeGestureEvent *>(event);
+        if (gesture->gestureType() == Qt::ZoomNativeGesture) {
+            zoom(m_magnification * (1 + gesture->value()), gesture->position());
+            event->accept();
+            return true;
+        }
+    }
+    return QGraphicsView::viewportEvent(event);
 }

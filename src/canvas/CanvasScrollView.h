@@ -14,6 +14,10 @@ class CanvasScrollView : public QGraphicsView
 public:
     static constexpr double minMagnification = 0.05;
     static constexpr double maxMagnification = 8.0;
+    // The factor of one zoom step in (Ctrl+=, one notch of Ctrl+wheel); 1 / zoomStep out.
+    static constexpr double zoomStep = 1.25;
+    // The zoom factor of a Ctrl+wheel turn (angle delta in eighths of a degree).
+    static double wheelZoomFactor(QPoint angleDelta);
 
     CanvasScrollView(const QRect &frame, DocumentView *document, QWidget *parent = nullptr);
 
@@ -54,6 +58,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool focusNextPrevChild(bool) override { return false; }
 

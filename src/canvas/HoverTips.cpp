@@ -44,7 +44,7 @@ QWidget *HoverTips::controlAt(QPointF point) const
 {
     for (const Entry &tip : m_tips) {
         QWidget *c = tip.control;
-        if (!c || c->isHidden())
+        if (!c || c->isHidden() || !m_bar->isAncestorOf(c))
             continue;
         const QRectF zone = QRectF(QRectF(c->rect()).translated(c->mapTo(m_bar, QPoint()))).adjusted(-1, -6, 1, 6);
         if (zone.contains(point))
@@ -97,7 +97,7 @@ void HoverTips::update(std::optional<QPointF> point)
 void HoverTips::show(QWidget *control)
 {
     QWidget *host = m_bar->parentWidget();
-    if (!host || !m_bubble)
+    if (!host || !m_bubble || !control || !m_bar->isAncestorOf(control))
         return;
     for (const Entry &tip : std::as_const(m_tips)) {
         if (tip.control != control)
@@ -114,7 +114,7 @@ void HoverTips::show(QWidget *control)
 
 void HoverTips::hoverNow(QWidget *control)
 {
-    if (!control) {
+    if (!control || !m_bar->isAncestorOf(control)) {
         update(std::nullopt);
         return;
     }
@@ -168,9 +168,12 @@ bool HoverTips::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::HoverEnter:
     case QEvent::HoverMove:
+        // Every hover-enabled widget of the application passes here; only the toolbar's own
+        // controls can be mapped into it.
         if (watched != m_bar && watched->isWidgetType()) {
             const auto *w = static_cast<QWidget *>(watched);
-            update(QPointF(w->mapTo(m_bar, static_cast<QHoverEvent *>(event)->position().toPoint())));
+            if (m_bar->isAncestorOf(w))
+                update(QPointF(w->mapTo(m_bar, static_cast<QHoverEvent *>(event)->position().toPoint())));
         }
         break;
     case QEvent::MouseMove:

@@ -9,6 +9,10 @@
 #include <QGraphicsSceneMouseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QStyle>
+#include <QStyleHints>
+#include <QTextBlock>
+#include <QStyleOptionGraphicsItem>
 #include <QMimeData>
 #include <QPainter>
 #include <QPalette>
@@ -104,6 +108,14 @@ TextItemView::TextItemView(const Item &item, QGraphicsItem *parent)
     doc->setPlainText(item.string);
     setTextWidth(container.width);
     setTextInteractionFlags(Qt::NoTextInteraction);
+    // The text layout would draw the caret inverting what lies under it (black on a white
+    // plate); the view draws it itself, in the text's colour.
+    doc->documentLayout()->setProperty("cursorWidth", 0);
+    m_blink.setInterval(std::max(QGuiApplication::styleHints()->cursorFlashTime() / 2, 1));
+    connect(&m_blink, &QTimer::timeout, this, [this] {
+        m_caretOn = !m_caretOn;
+        update();
+    });
     setAcceptedMouseButtons(Qt::NoButton);
     setAcceptHoverEvents(false);
     setAcceptDrops(false);
@@ -226,9 +238,42 @@ void TextItemView::setPlaceholder(const std::optional<QString> &text)
     update();
 }
 
+QRectF TextItemView::caretRect() const
+{
+    const QTextCursor cursor = textCursor();
+    const QTextBlock block = cursor.block();
+    const QTextLayout *layout = block.layout();
+    if (!layout)
+        return {};
+    const int at = cursor.position() - block.position();
+    QTextLine line = layout->lineForTextPosition(at);
+    if (!line.isValid() && layout->lineCount() > 0)
+        line = layout->lineAt(layout->lineCount() - 1);
+    const double lineHeight = line.isValid() ? line.height() : this->line();
+    const double x = line.isValid() ? line.cursorToX(at) : 0;
+    const double y = line.isValid() ? line.y() : 0;
+    return QRectF(layout->position() + QPointF(x - 1, y), QSizeF(2, lineHeight));
+}
+
+void TextItemView::showCaret()
+{
+    if (!m_isEditing)
+        return;
+    m_caretOn = true;
+    if (QGuiApplication::styleHints()->cursorFlashTime() > 0)
+        m_blink.start();
+    update();
+}
+
 void TextItemView::setEditing(bool editing)
 {
     m_isEditing = editing;
+    if (editing) {
+        showCaret();
+    } else {
+        m_blink.stop();
+        m_caretOn = false;
+    }
     // The scene moves the focus on Tab before the focused item sees it; an edited text takes
     // its Tab itself.
     if (scene()) {
@@ -310,6 +355,7 @@ bool TextItemView::sceneEvent(QEvent *event)
 
 void TextItemView::keyPressEvent(QKeyEvent *event)
 {
+    showCaret();
     if (onKey)
         onKey();
     const Qt::KeyboardModifiers mods = event->modifiers();
@@ -357,6 +403,7 @@ void TextItemView::keyPressEvent(QKeyEvent *event)
 
 void TextItemView::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
+    showCaret();
     // The middle button pastes the primary selection, as plain text.
     if (event->button() == Qt::MiddleButton && m_isEditing) {
         const int at = document()->documentLayout()->hitTest(event->pos(), Qt::FuzzyHit);
@@ -389,7 +436,16 @@ void TextItemView::dropEvent(QGraphicsSceneDragDropEvent *event)
 
 void TextItemView::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
 {
-    QGraphicsTextItem::paint(painter, option, widget);
+    // The canvas draws the edited text's box itself; the item's own focus frame stays off.
+    QStyleOptionGraphicsItem plain(*option);
+    plain.state &= ~(QStyle::State_HasFocus | QStyle::State_Selected);
+    QGraphicsTextItem::paint(painter, &plain, widget);
+    if (m_isEditing && m_caretOn && hasFocus() && !textCursor().hasSelection()) {
+        // One screen pixel and a half wide at any zoom, in the text's colour.
+        const QRectF caret = caretRect();
+        const double w = 1.5 / std::max(painter->worldTransform().m11(), 1e-6);
+        painter->fillRect(QRectF(caret.center().x() - w / 2, caret.top(), w, caret.height()), defaultTextColor());
+    }
     if (!m_placeholder || !m_isEditing || !string().isEmpty())
         return;
     QTextLayout layout(*m_placeholder, TextLayout::font(m_item, m_scale), TextLayout::referenceDevice());

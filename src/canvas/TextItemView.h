@@ -5,6 +5,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <QTimer>
 #include <QUuid>
 
 #include <functional>
@@ -87,6 +88,10 @@ protected:
 
 private:
     void applyStyle();
+    // Where the caret stands, in the view's coordinates (its middle is the caret's line).
+    QRectF caretRect() const;
+    // Shows the caret at once and restarts its blinking (after a move or a key).
+    void showCaret();
     void contentsChanged();
     double line() const;
 
@@ -99,4 +104,6 @@ private:
     std::optional<QPointF> m_placed;
     QSizeF m_size;        // the frame's size as place() made it
     bool m_applying = false;
+    QTimer m_blink;       // the caret's blinking while edited
+    bool m_caretOn = false;
 };

@@ -6,16 +6,21 @@
 #include "canvas/ToolbarIcons.h"
 #include "document/Item.h"
 #include "export/SendButton.h"
+#include "platform/AltDrag.h"
 #include "platform/PlatformText.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QToolButton>
 
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <cmath>
 
 const Toolbar::Swatch Toolbar::swatchTable[6] = {
@@ -26,6 +31,9 @@ const Toolbar::Swatch Toolbar::swatchTable[6] = {
 namespace {
 constexpr int iconPoints = 18;
 constexpr int controlSide = 30;
+constexpr int controlGap = 2;
+constexpr int separatorWidth = 9;
+constexpr int rowGap = 4;
 
 struct ToolLook
 {
@@ -58,7 +66,7 @@ QFont pixelFont(QFont f, double pixels, QFont::Weight weight, const QWidget *on)
 class Separator : public QWidget
 {
 public:
-    explicit Separator(QWidget *parent) : QWidget(parent) { setFixedSize(9, 18); }
+    explicit Separator(QWidget *parent) : QWidget(parent) { setFixedSize(separatorWidth, 18); }
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -72,19 +80,22 @@ protected:
 } // namespace
 
 Toolbar::Toolbar(QWidget *parent)
-    : QWidget(parent), m_dragOut(new DragOutView), m_send(new SendButton), m_stack(new QHBoxLayout(this)),
+    : QWidget(parent), m_dragOut(new DragOutView), m_send(new SendButton), m_column(new QVBoxLayout(this)),
       m_sizeLabel(new QLabel(QStringLiteral("L"))), m_fontButton(new QToolButton), m_fontMenu(new QMenu(this)),
       m_undoButton(nullptr), m_redoButton(nullptr), m_zoomButton(new QToolButton), m_tips(new HoverTips(this))
 {
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::ArrowCursor);
-    m_stack->setSpacing(2);
-    m_stack->setContentsMargins(14, 6, 14, 6);
-    m_stack->setSizeConstraint(QLayout::SetNoConstraint);
+    m_column->setSpacing(rowGap);
+    m_column->setContentsMargins(14, 6, 14, 6);
+    m_column->setSizeConstraint(QLayout::SetNoConstraint);
+    m_groups.append(QList<QWidget *>());
 
     for (const ToolLook &look : toolLooks) {
         const Tool tool = look.tool;
-        m_toolButtons.insert(int(tool), iconButton(QLatin1String(look.symbol), QString::fromUtf8(look.tip),
+        // Where the window manager moves windows with Alt+drag, the redaction is offered by its key.
+        const char *tip = tool == Tool::redaction && AltDrag::taken() ? "Redact (pixelate): press B" : look.tip;
+        m_toolButtons.insert(int(tool), iconButton(QLatin1String(look.symbol), QString::fromUtf8(tip),
                                                    [this, tool] { fire(ToolbarAction::pickTool(tool)); }));
     }
     iconButton(QStringLiteral("addshot"),
@@ -101,7 +112,7 @@ Toolbar::Toolbar(QWidget *parent)
         swatch->setAccessibleDescription(tip);
         connect(swatch, &QAbstractButton::clicked, this, [this, i] { fire(ToolbarAction::pickColor(i)); });
         m_swatches.append(swatch);
-        m_stack->addWidget(swatch);
+        place(swatch);
         addTip(swatch, [tip] { return tip; });
     }
     addSeparator();
@@ -111,7 +122,7 @@ Toolbar::Toolbar(QWidget *parent)
     m_sizeLabel->setFont(pixelFont(font(), 12, QFont::DemiBold, this));
     m_sizeLabel->setAlignment(Qt::AlignCenter);
     m_sizeLabel->setFixedWidth(24);
-    m_stack->addWidget(m_sizeLabel);
+    place(m_sizeLabel);
     addTip(m_sizeLabel, [this] { return sizeTip(); });
     iconButton(QStringLiteral("plus"), QStringLiteral("Larger  (])"),
                [this] { fire(ToolbarAction::plain(ToolbarAction::larger)); });
@@ -128,7 +139,7 @@ Toolbar::Toolbar(QWidget *parent)
     m_fontButton->setAccessibleDescription(fontTip);
     m_fontMenu->installEventFilter(this);
     connect(m_fontMenu, &QMenu::aboutToShow, this, &Toolbar::rebuildFontMenu);
-    m_stack->addWidget(m_fontButton);
+    place(m_fontButton);
     addTip(m_fontButton, [fontTip] { return fontTip; });
     addSeparator();
 
@@ -139,12 +150,13 @@ Toolbar::Toolbar(QWidget *parent)
     const QString zoomTip = PlatformText::words(QStringLiteral("Zoom. Click to fit everything  (⌘0). 100%: ⌘1"));
     m_zoomButton->setAutoRaise(true);
     m_zoomButton->setFocusPolicy(Qt::NoFocus);
+    m_zoomButton->setObjectName(QStringLiteral("zoom"));
     m_zoomButton->setText(QStringLiteral("100%"));
     m_zoomButton->setFont(pixelFont(font(), 11.5, QFont::Medium, this));
     m_zoomButton->setFixedSize(46, controlSide);
     m_zoomButton->setAccessibleDescription(zoomTip);
     connect(m_zoomButton, &QToolButton::clicked, this, [this] { fire(ToolbarAction::plain(ToolbarAction::fit)); });
-    m_stack->addWidget(m_zoomButton);
+    place(m_zoomButton);
     addTip(m_zoomButton, [zoomTip] { return zoomTip; });
     addSeparator();
 
@@ -154,13 +166,14 @@ Toolbar::Toolbar(QWidget *parent)
                [this] { fire(ToolbarAction::plain(ToolbarAction::save)); });
     const QString dragTip = QStringLiteral("Drag from here to drop the picture into another app");
     m_dragOut->setAccessibleDescription(dragTip);
-    m_stack->addWidget(m_dragOut);
+    place(m_dragOut);
     addTip(m_dragOut, [dragTip] { return dragTip; });
-    m_stack->addWidget(m_send);
+    place(m_send);
     addTip(m_send, [this] { return m_send->tip(); });
 
     restyleToolButtons(std::nullopt);
-    resize(m_stack->sizeHint());
+    arrange();
+    resize(m_column->sizeHint());
 }
 
 Toolbar::~Toolbar() = default;
@@ -179,14 +192,105 @@ QToolButton *Toolbar::iconButton(const QString &symbol, const QString &tip, std:
     button->setAccessibleName(text);
     button->setAccessibleDescription(text);
     connect(button, &QToolButton::clicked, this, std::move(run));
-    m_stack->addWidget(button);
+    place(button);
     addTip(button, [text] { return text; });
     return button;
 }
 
+void Toolbar::place(QWidget *control)
+{
+    control->setParent(this);
+    m_groups.last().append(control);
+}
+
 void Toolbar::addSeparator()
 {
-    m_stack->addWidget(new Separator(this));
+    m_separators.append(new Separator(this));
+    m_groups.append(QList<QWidget *>());
+}
+
+int Toolbar::groupWidth(int group) const
+{
+    int w = 0;
+    for (const QWidget *c : m_groups[group])
+        w += std::clamp(c->sizeHint().width(), c->minimumWidth(), c->maximumWidth());
+    return w + controlGap * int(std::max<qsizetype>(m_groups[group].size() - 1, 0));
+}
+
+QList<int> Toolbar::rowStarts() const
+{
+    // Whole groups go on a row while it stays within the room; a row holds one group at least.
+    const int inner = m_room > 0 ? m_room - 28 : std::numeric_limits<int>::max();
+    QList<int> starts{0};
+    int used = 0;
+    for (int g = 0; g < m_groups.size(); ++g) {
+        const int w = groupWidth(g);
+        const int joined = used + controlGap + separatorWidth + controlGap + w;
+        if (g > starts.last() && joined > inner) {
+            starts.append(g);
+            used = w;
+        } else {
+            used = g == starts.last() ? w : joined;
+        }
+    }
+    return starts;
+}
+
+void Toolbar::arrange()
+{
+    const QList<int> starts = rowStarts();
+    if (starts == m_rowStarts && !m_rows.isEmpty())
+        return;
+    m_rowStarts = starts;
+    for (QHBoxLayout *row : std::as_const(m_rows)) {
+        while (row->count() > 0)
+            delete row->takeAt(0);
+        m_column->removeItem(row);
+        delete row;
+    }
+    m_rows.clear();
+    for (int r = 0; r < starts.size(); ++r) {
+        auto *row = new QHBoxLayout;
+        row->setSpacing(controlGap);
+        row->setContentsMargins(0, 0, 0, 0);
+        const int end = r + 1 < starts.size() ? starts[r + 1] : int(m_groups.size());
+        for (int g = starts[r]; g < end; ++g) {
+            if (g > starts[r])
+                row->addWidget(m_separators[g - 1]);
+            for (QWidget *c : std::as_const(m_groups[g]))
+                row->addWidget(c);
+        }
+        m_column->addLayout(row);
+        m_column->setAlignment(row, Qt::AlignHCenter);
+        m_rows.append(row);
+    }
+    // A separator at the start of a row separates nothing.
+    for (int g = 1; g < m_groups.size(); ++g)
+        m_separators[g - 1]->setVisible(!starts.contains(g));
+}
+
+void Toolbar::invalidateRows()
+{
+    // A box layout keeps its size until told; the rows are told before the column asks them.
+    for (QHBoxLayout *row : std::as_const(m_rows))
+        row->invalidate();
+    m_column->invalidate();
+}
+
+void Toolbar::setRoom(int width)
+{
+    if (width == m_room)
+        return;
+    m_room = width;
+    const QList<int> before = m_rowStarts;
+    arrange();
+    if (m_rowStarts != before)
+        fitWidth();
+}
+
+int Toolbar::rowCount() const
+{
+    return int(m_rows.size());
 }
 
 void Toolbar::addTip(QWidget *control, std::function<QString()> text)
@@ -269,19 +373,43 @@ void Toolbar::fitWidth()
     const QStringList key{m_shown ? m_shown->zoom : QString(), m_family, m_sizeLabel->text(),
                           QString::number(m_shown ? m_shown->sendWidth : 0)};
     QSize fitting;
-    if (const auto it = m_fittings.constFind(key); it != m_fittings.constEnd()) {
+    const bool oneRow = m_rows.size() == 1;
+    if (const auto it = m_fittings.constFind(key); oneRow && it != m_fittings.constEnd()) {
         fitting = *it;
     } else {
-        m_stack->invalidate();
-        fitting = m_stack->sizeHint();
+        invalidateRows();
+        fitting = m_column->sizeHint();
     }
-    if (m_fittings.size() > 200)
-        m_fittings.clear();
-    m_fittings.insert(key, fitting);
-    if (fitting.width() == width())
+    // The cache holds the sizes of the one-row bar; a wrapped bar is measured each time.
+    if (oneRow) {
+        if (m_fittings.size() > 200)
+            m_fittings.clear();
+        m_fittings.insert(key, fitting);
+    }
+    if (fitting == size())
         return;
     const double centre = x() + width() / 2.0;
     setGeometry(int(roundHalfAway(centre - fitting.width() / 2.0)), y(), fitting.width(), fitting.height());
+}
+
+bool Toolbar::event(QEvent *event)
+{
+    const bool done = QWidget::event(event);
+    // In another window or style the controls measure differently: sizes kept from before no
+    // longer hold.
+    switch (event->type()) {
+    case QEvent::ParentChange:
+    case QEvent::StyleChange:
+    case QEvent::Show:
+        m_fittings.clear();
+        invalidateRows();
+        if (m_shown)
+            fitWidth();
+        break;
+    default:
+        break;
+    }
+    return done;
 }
 
 void Toolbar::updateTip(std::optional<QPointF> point)
@@ -305,7 +433,8 @@ void Toolbar::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF pill = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QPainterPath path;
-    path.addRoundedRect(pill, pill.height() / 2, pill.height() / 2);
+    const double radius = std::min(pill.height() / 2, 20.5);
+    path.addRoundedRect(pill, radius, radius);
     QColor glass = palette().color(QPalette::Window);
     glass.setAlphaF(0.86f);
     p.fillPath(path, glass);

@@ -13,6 +13,7 @@
 
 class HoverTips;
 class QHBoxLayout;
+class QVBoxLayout;
 class QLabel;
 class QMenu;
 class QToolButton;
@@ -92,6 +93,11 @@ public:
     std::optional<std::pair<QString, QRect>> shownTip() const;
     HoverTips *tips() const { return m_tips; }
 
+    // The width the bar may take (0: as wide as its controls). Where one row does not fit, whole
+    // groups of controls wrap onto further rows, so that every control stays on the bar.
+    void setRoom(int width);
+    int rowCount() const;
+
     // What the font pull-down offers, rebuilt each time it opens: its title item, "Recent" and
     // the recent fonts that load, "More" and the other suggested fonts that load, then "Other
     // Fonts…".
@@ -106,12 +112,21 @@ public:
     const QHash<QStringList, QSize> &fittingsForTest() const { return m_fittings; }
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QToolButton *iconButton(const QString &symbol, const QString &tip, std::function<void()> run);
     void addSeparator();
+    // Puts a control at the end of the current group.
+    void place(QWidget *control);
+    int groupWidth(int group) const;
+    // The first group of each row for the current room.
+    QList<int> rowStarts() const;
+    // Lays the groups out in rows (only when the rows change).
+    void arrange();
+    void invalidateRows();
     void addTip(QWidget *control, std::function<QString()> text);
     void fire(const ToolbarAction &action);
     QString sizeTip() const;
@@ -121,7 +136,12 @@ private:
 
     DragOutView *m_dragOut;
     SendButton *m_send;
-    QHBoxLayout *m_stack;
+    QVBoxLayout *m_column;            // the rows, top to bottom
+    QList<QHBoxLayout *> m_rows;
+    QList<QList<QWidget *>> m_groups; // the controls between separators, in order
+    QList<QWidget *> m_separators;    // the one between group i and i + 1 is at i
+    QList<int> m_rowStarts;
+    int m_room = 0;
     QHash<int, QToolButton *> m_toolButtons; // by Tool
     QList<SwatchButton *> m_swatches;
     QLabel *m_sizeLabel;

@@ -1,6 +1,7 @@
 #include "capture/ClipboardPicture.h"
 
 #include "app/ActivityLog.h"
+#include "app/PngWriter.h"
 #include "platform/MemoryPasteboard.h"
 
 #include <QBuffer>
@@ -47,6 +48,8 @@ QThreadPool &encoders()
 
 QByteArray writeImage(const QImage &image, const char *format)
 {
+    if (qstrcmp(format, "png") == 0)
+        return PngWriter::encode(image);
     QByteArray data;
     QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);

@@ -9,7 +9,10 @@
 #include "platform/FrontApplication.h"
 #include "platform/KeySynth.h"
 #include "platform/KeyTable.h"
+#include "platform/ProcessTree.h"
 #include "platform/Scheduler.h"
+
+#include <QHash>
 
 #include <memory>
 
@@ -28,9 +31,18 @@ struct Paste
     QString name;
     bool terminal = false;
     std::optional<RunningApp> window; // the window to expect in front, when known
+    qint64 process = 0;               // the process launched for it, when we launched it
     Scheduler *scheduler = nullptr;
 };
 using PasteRef = std::shared_ptr<const Paste>;
+
+// The processes launched for a paste, by application id (lower case): an application whose
+// windows name themselves differently from its entry is found again by them.
+QHash<QString, qint64> &launchedProcesses()
+{
+    static QHash<QString, qint64> processes;
+    return processes;
+}
 
 bool inFront(const Paste &paste)
 {
@@ -38,6 +50,8 @@ bool inFront(const Paste &paste)
     if (!front)
         return false;
     if (paste.window && front->window == paste.window->window)
+        return true;
+    if (paste.process && ProcessTree::descendsFrom(front->pid, paste.process))
         return true;
     return !front->identifier.isEmpty() && front->identifier.compare(paste.id, Qt::CaseInsensitive) == 0;
 }
@@ -115,16 +129,26 @@ void pasteInto(const QString &id, const std::optional<RunningApp> &previous, Sch
         pasteWhenFront(paste, 0);
         return;
     }
-    const QList<RunningApp> windows = front.windowsOf(id);
-    for (const RunningApp &window : windows) {
+    const qint64 launched = launchedProcesses().value(id.toLower());
+    QList<RunningApp> windows = front.windowsOf(id);
+    if (windows.isEmpty() && launched)
+        windows = front.windowsOfProcess(launched);
+    for (const RunningApp &window : std::as_const(windows)) {
         if (front.activate(window)) {
             paste->window = window;
+            paste->process = launched;
             pasteWhenFront(paste, 0);
             return;
         }
     }
     if (AppRegistry::shared().find(id)) {
-        AppRegistry::shared().launch(id, [paste](bool) { pasteWhenFront(paste, 0); });
+        AppRegistry::shared().launch(id, [paste](bool started, qint64 pid) {
+            if (started && pid > 0) {
+                launchedProcesses().insert(paste->id.toLower(), pid);
+                paste->process = pid;
+            }
+            pasteWhenFront(paste, 0);
+        });
         return;
     }
     toast(QStringLiteral("Copied"), toastSeconds);

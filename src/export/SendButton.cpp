@@ -1,17 +1,16 @@
 #include "export/SendButton.h"
 
 #include "app/MenuKeyEquivalents.h"
+#include "export/AppChooser.h"
 #include "export/DestinationChanges.h"
 #include "export/Destinations.h"
 #include "platform/AppRegistry.h"
 #include "platform/KeyTable.h"
 #include "platform/PlatformText.h"
 
-#include <QFileDialog>
-#include <QGridLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
+#include <QPointer>
 
 std::function<bool(int, quint64)> SendButton::shortcutKeyHook;
 
@@ -45,7 +44,7 @@ void SendButton::refresh()
     setIcon(Destinations::icon(Destination::current(), before));
     m_tip = PlatformText::keys(QStringLiteral("⌘↩")) + QStringLiteral(": ") + Destinations::actionTitle(before)
         + QStringLiteral(". Click to choose where it goes");
-    setToolTip(m_tip);
+    // The toolbar's tip bubble shows the tip; a tool tip as well would put a second one beside it.
     setAccessibleDescription(m_tip);
     adjustSize();
 }
@@ -112,28 +111,21 @@ void SendButton::pick(QAction *item)
 
 void SendButton::otherApp()
 {
-    auto *dialog = new QFileDialog(window(), QStringLiteral("Other App"), QStringLiteral("/usr/share/applications"),
-                                   QStringLiteral("*.desktop"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setFileMode(QFileDialog::ExistingFile);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Paste Into This App"));
-    dialog->setWindowModality(Qt::WindowModal);
-    if (auto *grid = qobject_cast<QGridLayout *>(dialog->layout())) {
-        auto *message = new QLabel(PlatformText::words(QStringLiteral("⌘Return will paste the picture into the app you choose.")),
-                                   dialog);
-        message->setObjectName(QStringLiteral("message"));
-        grid->addWidget(message, grid->rowCount(), 0, 1, grid->columnCount());
-    }
-    connect(dialog, &QFileDialog::fileSelected, this, &SendButton::otherAppChosen);
-    dialog->open();
+    auto *chooser = new AppChooser(window());
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    chooser->setWindowModality(window() ? Qt::WindowModal : Qt::ApplicationModal);
+    QPointer<SendButton> self(this);
+    chooser->onChoose = [self](const QString &id) {
+        if (self)
+            self->otherAppChosen(id);
+    };
+    chooser->open();
 }
 
-void SendButton::otherAppChosen(const QString &path)
+void SendButton::otherAppChosen(const QString &id)
 {
-    if (const std::optional<QString> id = AppRegistry::shared().idForFile(path))
-        Destinations::chooseOther(*id);
+    if (AppRegistry::shared().find(id))
+        Destinations::chooseOther(id);
 }
 
 bool SendButton::eventFilter(QObject *watched, QEvent *event)

@@ -36,11 +36,10 @@ public:
     void sendNow();
     // A destination item was chosen: stores its destination.
     void pick(QAction *item);
-    // "Other App…": asks for a desktop entry in a window-modal file dialog.
+    // "Other App…": asks for an installed application in a window-modal chooser.
     void otherApp();
-    // The entry file chosen with "Other App…"; one that names no installed application changes
-    // nothing.
-    void otherAppChosen(const QString &path);
+    // The application chosen with "Other App…", by id; one that is not installed changes nothing.
+    void otherAppChosen(const QString &id);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

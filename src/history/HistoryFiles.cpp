@@ -1,14 +1,13 @@
 #include "HistoryFiles.h"
 
+#include "app/PngWriter.h"
 #include "platform/FileWrites.h"
 #include "platform/RegularFile.h"
 
-#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QUuid>
 
 #include <cerrno>
@@ -114,15 +113,7 @@ void sweepWorkFolders(const QString &folder, bool all)
 
 QByteArray pngData(const QImage &picture)
 {
-    if (picture.isNull())
-        return QByteArray();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(picture))
-        return QByteArray();
-    return bytes;
+    return PngWriter::encode(picture);
 }
 
 } // namespace HistoryFiles

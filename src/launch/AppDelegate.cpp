@@ -8,6 +8,7 @@
 #include "launch/TermSignal.h"
 
 #include "app/ActivityLog.h"
+#include "app/FrontBeforeCapture.h"
 #include "app/HotKeyCenter.h"
 #include "app/KeyTap.h"
 #include "app/MeltIcon.h"
@@ -198,6 +199,10 @@ void AppDelegate::applicationDidFinishLaunching()
     refreshMeltIcon(false);
     CaptureSession::updateDockIcon();
 
+    // The application the user was in before a capture is the last one in front that is not
+    // Quillet itself: follow the front from the start.
+    FrontBeforeCapture::startWatching();
+
     // 11: the global shortcuts.
     QPointer<AppDelegate> self(this);
     m_hotKeys->onFire = [self](CaptureAction action) {
@@ -352,19 +357,6 @@ bool AppDelegate::hasVisibleWindows()
             return true;
     }
     return false;
-}
-
-// Without a tray host the icon and its menu are nowhere to be seen: say once how to reach them.
-void AppDelegate::sayThereIsNoTray()
-{
-    activityLog(QStringLiteral("launch: no tray host; a second start shows the menu"));
-    if (m_demo)
-        return;
-    const auto shortcut = m_hotKeys->shortcut(CaptureAction::areaToCanvas);
-    const QString capture = shortcut ? QStringLiteral("Press ") + shortcut->displayText()
-                                           + QStringLiteral(" to capture; open Quillet™ again to see its menu.")
-                                     : QStringLiteral("Open Quillet™ again to see its menu.");
-    toast(QStringLiteral("Quillet™ has no tray icon on this desktop. ") + capture, 4);
 }
 
 void AppDelegate::handleArguments(const QStringList &arguments)

@@ -23,6 +23,7 @@ class OnboardingWindowController;
 class QAction;
 class QKeyEvent;
 class QMenu;
+class QWindow;
 class ScreenFreezer;
 class ScreenSource;
 class SettingsWindowController;
@@ -157,6 +158,7 @@ private:
     void warnOfWaylandSession();
     bool runSelfCheck();
     void reopenNewest();
+    void giveMainMenu(QWindow *window);
     void buildMenus();
     void sayThereIsNoTray();
     void installOnboardingHooks();

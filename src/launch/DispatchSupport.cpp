@@ -1,7 +1,7 @@
 #include "DispatchSupport.h"
 
 #include "capture/FreezeError.h"
-#include "platform/FrontApplication.h"
+#include "app/FrontBeforeCapture.h"
 
 #include <QElapsedTimer>
 
@@ -19,7 +19,7 @@ double mediaTime()
 
 std::optional<RunningApp> frontmostApp()
 {
-    return FrontApplication::shared().frontmost();
+    return FrontBeforeCapture::now();
 }
 
 QString describe(const std::exception_ptr &error)

@@ -1,4 +1,5 @@
 #include "AppDelegate.h"
+#include "WindowMenus.h"
 
 #include "app/HotKeyCenter.h"
 #include "app/Updates.h"
@@ -8,6 +9,7 @@
 #include "settings/SettingsWindowController.h"
 
 #include <QDesktopServices>
+#include <QQuickView>
 
 // The settings windows: the application's one, and the extra staged ones of "--settings".
 
@@ -18,6 +20,7 @@ SettingsWindowController *AppDelegate::settingsWindow()
     SettingsWindowController::reportProblemHook = [] { Reports::reportProblem(); };
     m_settings = new SettingsWindowController(*m_hotKeys, Scheduler::system(), this);
     QPointer<AppDelegate> self(this);
+    giveMainMenu(m_settings->window());
     m_settings->openOnboarding = [self] {
         if (self && self->showWelcome)
             self->showWelcome();
@@ -40,6 +43,19 @@ SettingsWindowController *AppDelegate::settingsWindow()
     return m_settings;
 }
 
+// Our windows answer the main menu's keys, and the settings header pops the menu up.
+void AppDelegate::giveMainMenu(QWindow *window)
+{
+    if (!m_menus)
+        return;
+    new WindowMenus(*m_menus, window);
+    QPointer<AppDelegate> self(this);
+    SettingsWindowController::showMenuHook = [self](QPoint at) {
+        if (self && self->m_menus)
+            WindowMenus::popUp(*self->m_menus, at);
+    };
+}
+
 void AppDelegate::openSettings(std::optional<SettingsSection> section)
 {
     settingsWindow()->show(section);
@@ -51,6 +67,7 @@ void AppDelegate::stageSettings(const QStringList &specs, bool unseen)
         SettingsWindowController *controller = settingsWindow();
         if (i > 0) {
             controller = new SettingsWindowController(*m_hotKeys, Scheduler::system(), this);
+            giveMainMenu(controller->window());
             m_stagedSettings << controller;
         }
         controller->stage(specs.at(i), unseen);

@@ -17,8 +17,12 @@
 
 OnboardingWindowController *AppDelegate::welcomeWindow()
 {
-    if (!m_welcome)
+    if (!m_welcome) {
+        QPointer<AppDelegate> self(this);
+        OnboardingWindowController::trayAvailable = [self] { return self && self->trayAvailable && self->trayAvailable(); };
         m_welcome = new OnboardingWindowController(*m_hotKeys, Scheduler::system(), this);
+        giveMainMenu(m_welcome->window());
+    }
     return m_welcome;
 }
 
@@ -76,8 +80,10 @@ void AppDelegate::installOnboardingHooks()
         if (self)
             self->sessionEnded();
     };
-    SettingsWindowController::installWindowHook = [](std::function<void(std::optional<QString>)> done) {
-        InstallWindow::open(std::move(done));
+    SettingsWindowController::installWindowHook = [](std::function<void(std::optional<QString>, QString)> done) {
+        InstallWindow::open([done = std::move(done)](std::optional<QString> problem) {
+            done(problem, problem ? QString() : InstallWindow::installedText(InstallWindow::places()));
+        });
     };
     PanePreferences::legalDocumentsHook = [] { return Legal::forViews(); };
     PanePreferences::siteRootHook = [] { return Legal::siteRoot(); };

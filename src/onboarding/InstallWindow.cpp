@@ -1,6 +1,8 @@
 #include "InstallWindow.h"
 
 #include "app/ActivityLog.h"
+#include "platform/PlatformText.h"
+#include "platform/linux/AutostartLoginItem.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -11,6 +13,9 @@
 #include <QPointer>
 #include <QSaveFile>
 #include <QThreadPool>
+
+#include <utility>
+#include <vector>
 
 static void initInstallResources()
 {
@@ -30,12 +35,9 @@ QString xdg(const char *name, const QString &home, const QString &fallback)
     return QDir::isAbsolutePath(value) ? value : home + fallback;
 }
 
-// The path as the user reads it: the home folder as "~".
 QString shown(const QString &path, const QString &home)
 {
-    if (path.startsWith(home + QLatin1Char('/')))
-        return QStringLiteral("~") + path.mid(home.size());
-    return path;
+    return PlatformText::pathShown(path, home);
 }
 
 bool insideHome(const QString &path, const QString &home)
@@ -147,6 +149,48 @@ std::optional<QString> writeFile(const QString &path, const QByteArray &data, co
     return std::nullopt;
 }
 
+// What one install has written so far, to be taken back when a later step fails: a file that
+// was there before is moved aside first and comes back; one that was not is removed.
+class Undo
+{
+public:
+    ~Undo()
+    {
+        if (!m_kept)
+            rollBack();
+        for (const auto &[path, aside] : m_written)
+            if (!aside.isEmpty())
+                QFile::remove(aside);
+    }
+    // Moves an existing file out of the way before it is written; false when it cannot.
+    bool prepare(const QString &path)
+    {
+        QString aside;
+        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+            aside = path + QStringLiteral(".quillet-undo");
+            QFile::remove(aside);
+            if (!QFile::rename(path, aside))
+                return false;
+        }
+        m_written.emplace_back(path, aside);
+        return true;
+    }
+    void keep() { m_kept = true; }
+
+private:
+    void rollBack()
+    {
+        for (auto it = m_written.rbegin(); it != m_written.rend(); ++it) {
+            QFile::remove(it->first);
+            if (!it->second.isEmpty())
+                QFile::rename(it->second, it->first);
+            it->second.clear();
+        }
+    }
+    std::vector<std::pair<QString, QString>> m_written;
+    bool m_kept = false;
+};
+
 std::optional<QString> copyExecutable(const QString &from, const QString &to, const QString &home)
 {
     if (!QDir().mkpath(QFileInfo(to).path()))
@@ -173,6 +217,15 @@ std::optional<QString> copyExecutable(const QString &from, const QString &to, co
         return QStringLiteral("Could not make %1 executable.").arg(shown(to, home));
     return std::nullopt;
 }
+// A login item that starts some other copy starts the installed one from now on.
+void moveLoginItem(const Places &places)
+{
+    AutostartLoginItem running(places.autostart);
+    if (!running.isEnabled())
+        return;
+    if (const auto problem = AutostartLoginItem(places.autostart, places.binary).setEnabled(true))
+        activityLog(QStringLiteral("install window: the login item still starts the old copy: ") + *problem);
+}
 } // namespace
 
 Places places()
@@ -185,6 +238,7 @@ Places places()
     p.desktopEntry = data + QStringLiteral("/applications/") + appId + QStringLiteral(".desktop");
     p.icon = data + QStringLiteral("/icons/hicolor/scalable/apps/") + appId + QStringLiteral(".svg");
     p.madeFrom = cache + QStringLiteral("/Quillet/install");
+    p.autostart = AutostartLoginItem::defaultPath();
     return p;
 }
 
@@ -206,8 +260,10 @@ std::optional<QString> install(const QString &executable, const Places &places)
             return QStringLiteral("%1 is outside your home folder; nothing was changed.").arg(path);
     // Started from the installed copy: it is in place already.
     const QString running = QFileInfo(executable).canonicalFilePath();
-    if (!running.isEmpty() && running == QFileInfo(places.binary).canonicalFilePath())
+    if (!running.isEmpty() && running == QFileInfo(places.binary).canonicalFilePath()) {
+        moveLoginItem(places);
         return std::nullopt;
+    }
     const QString made = madeFrom(executable);
     if (made.isEmpty())
         return QStringLiteral("Could not read %1.").arg(executable);
@@ -229,17 +285,40 @@ std::optional<QString> install(const QString &executable, const Places &places)
         return QStringLiteral("This copy of Quillet™ was built without its icon.");
     const QByteArray icon = iconSource.readAll();
     if (readSmall(places.madeFrom, 64 * 1024) == made.toUtf8() && QFileInfo(places.binary).isFile()
-        && readSmall(places.desktopEntry, 64 * 1024) == entry && readSmall(places.icon, maxIconBytes) == icon)
+        && readSmall(places.desktopEntry, 64 * 1024) == entry && readSmall(places.icon, maxIconBytes) == icon) {
+        moveLoginItem(places);
         return std::nullopt;
+    }
 
     QFile::remove(places.madeFrom);
+    // All or nothing: a step that fails takes back what the earlier ones wrote.
+    Undo undo;
+    const auto cannotReplace = [&](const QString &path) {
+        return QStringLiteral("Could not replace %1; nothing was changed.").arg(shown(path, home));
+    };
+    if (!undo.prepare(places.binary))
+        return cannotReplace(places.binary);
     if (auto problem = copyExecutable(executable, places.binary, home))
         return problem;
+    if (!undo.prepare(places.icon))
+        return cannotReplace(places.icon);
     if (auto problem = writeFile(places.icon, icon, home))
         return problem;
+    if (!undo.prepare(places.desktopEntry))
+        return cannotReplace(places.desktopEntry);
     if (auto problem = writeFile(places.desktopEntry, entry, home))
         return problem;
-    return writeFile(places.madeFrom, made.toUtf8(), home);
+    if (auto problem = writeFile(places.madeFrom, made.toUtf8(), home))
+        return problem;
+    undo.keep();
+    moveLoginItem(places);
+    return std::nullopt;
+}
+
+QString installedText(const Places &places)
+{
+    return QStringLiteral("Installed in %1; Quillet™ is now in your applications menu.")
+        .arg(PlatformText::pathShown(QFileInfo(places.binary).path(), places.home));
 }
 
 void open(std::function<void(std::optional<QString>)> done)

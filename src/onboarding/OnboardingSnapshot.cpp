@@ -1,8 +1,8 @@
 #include "OnboardingWindowController.h"
 
+#include "app/PngWriter.h"
 #include "settings/HeaderWindow.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -72,9 +72,5 @@ QByteArray OnboardingWindowController::pngSnapshot()
     painter.drawImage(headerArea, header);
     painter.end();
 
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
-        return {};
-    return png;
+    return PngWriter::encode(picture);
 }

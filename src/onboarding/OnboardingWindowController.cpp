@@ -6,11 +6,11 @@
 #include "app/ClashAlert.h"
 #include "app/HotKeyCenter.h"
 #include "app/Toast.h"
-#include "platform/Compositing.h"
 #include "platform/LoginItem.h"
 #include "platform/Permissions.h"
 #include "app/PreferenceReaders.h"
 #include "platform/Preferences.h"
+#include "platform/WindowFrame.h"
 #include "settings/HeaderWindow.h"
 #include "settings/SettingsQml.h"
 #include "settings/ShortcutCaps.h"
@@ -21,12 +21,16 @@
 #include <QQuickView>
 #include <QScreen>
 #include <QSurfaceFormat>
+#include <QSystemTrayIcon>
 #include <QVariantAnimation>
 
 std::function<bool(CaptureAction, HotKeyCenter &)> OnboardingWindowController::offerTakeOverHook =
     [](CaptureAction action, HotKeyCenter &center) { return offerTakeOver(action, center); };
 std::function<void(const QString &, double)> OnboardingWindowController::toastHook =
     [](const QString &text, double seconds) { toast(text, seconds); };
+std::function<bool()> OnboardingWindowController::trayAvailable = [] {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+};
 std::function<void(const QString &)> OnboardingWindowController::openLegalHook =
     [](const QString &path) { Legal::open(path); };
 
@@ -38,8 +42,7 @@ OnboardingWindowController::OnboardingWindowController(HotKeyCenter &center, Sch
     SettingsQml::prepare();
     m_window = new QQuickView(SettingsQml::engine(), nullptr);
     m_window->setTitle(QStringLiteral("Welcome to Quillet™"));
-    // Title-less like a card: it moves by its header and its background.
-    m_window->setFlags(Qt::Window | Qt::FramelessWindowHint);
+    // A normal window of the desktop: the window manager's title bar moves and closes it.
     m_window->setColor(QColor(0x1F, 0x1F, 0x23));
     m_window->setResizeMode(QQuickView::SizeRootObjectToView);
     m_window->resize(windowWidth, initialHeight);
@@ -224,13 +227,18 @@ void OnboardingWindowController::show()
             const QRect visible = screen->availableGeometry();
             QRect frame(QPoint(), m_window->size());
             frame.moveCenter(visible.center());
-            // The header rises above the window: keep room for it under the visible top.
-            if (frame.top() < visible.top() + topRoom)
-                frame.moveTop(visible.top() + topRoom);
+            // The header rises above the window and its title bar: keep room for both under
+            // the visible top.
+            const int room = topRoom + qRound(WindowFrame::titleBarHeight());
+            if (frame.top() < visible.top() + room)
+                frame.moveTop(visible.top() + room);
             m_window->setPosition(frame.topLeft());
         }
     }
-    m_model->setHeaderInside(!Compositing::isActive());
+    // Under the window manager's title bar a header peeking over the top edge would cover the
+    // title and cut the quill: it is drawn inside the window, whole.
+    m_model->setHeaderInside(true);
+    m_model->setHasTray(!trayAvailable || trayAvailable());
     m_open = true;
     m_window->show();
     m_window->raise();

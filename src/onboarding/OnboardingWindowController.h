@@ -66,6 +66,8 @@ public:
     static std::function<bool(CaptureAction, HotKeyCenter &)> offerTakeOverHook;
     static std::function<void(const QString &, double)> toastHook;
     static std::function<void(const QString &)> openLegalHook;
+    // Whether a tray shows the application's icon (by default: whether the desktop has a tray).
+    static std::function<bool()> trayAvailable;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -107,6 +107,12 @@ void WelcomeModel::setStaged(bool value)
         emit stagedChanged();
 }
 
+void WelcomeModel::setHasTray(bool value)
+{
+    if (assign(m_hasTray, value))
+        emit hasTrayChanged();
+}
+
 void WelcomeModel::setHeaderInside(bool value)
 {
     if (assign(m_headerInside, value))

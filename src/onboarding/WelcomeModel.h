@@ -42,6 +42,7 @@ class WelcomeModel : public QObject
     Q_PROPERTY(bool staged READ staged NOTIFY stagedChanged)
     Q_PROPERTY(QStringList quill READ quill CONSTANT)
     Q_PROPERTY(bool headerInside READ headerInside NOTIFY headerInsideChanged)
+    Q_PROPERTY(bool hasTray READ hasTray NOTIFY hasTrayChanged)
 
 public:
     enum class Step { screen, access, shortcut, tryIt };
@@ -96,6 +97,9 @@ public:
     double height() const { return m_height; }
     bool headerInside() const { return m_headerInside; }
     void setHeaderInside(bool value);
+    // Whether a tray shows Quillet™'s icon; the closing words say where to find it otherwise.
+    bool hasTray() const { return m_hasTray; }
+    void setHasTray(bool value);
     ShortcutRecorder *recorder = nullptr;
 
     // --- Derived values
@@ -160,6 +164,7 @@ signals:
     void loginChanged();
     void stagedChanged();
     void headerInsideChanged();
+    void hasTrayChanged();
 
 private:
     // Runs a change of fields that may move the steps, then tells what moved.
@@ -181,5 +186,6 @@ private:
     bool m_staged = false;
     double m_height = 0;
     bool m_headerInside = false;
+    bool m_hasTray = true;
     const QStringList m_quill;
 };

@@ -36,9 +36,10 @@ public:
     // for a file elsewhere its file name, when an installed entry has that id. Nothing otherwise,
     // and for an entry that is not installed (hidden, not an application, unreadable).
     virtual std::optional<QString> idForFile(const QString &path) = 0;
-    // Starts the application detached, never through a shell; done(started) runs afterwards on
-    // the main thread whether or not it could be started.
-    virtual void launch(const QString &id, std::function<void(bool started)> done) = 0;
+    // Starts the application detached, never through a shell; done(started, pid) runs afterwards
+    // on the main thread whether or not it could be started (pid 0 when it was not).
+    using Launched = std::function<void(bool started, qint64 pid)>;
+    virtual void launch(const QString &id, Launched done) = 0;
 
     // The application's icon: from the icon theme, or the file its entry names; null when none.
     static QIcon icon(const InstalledApp &app);

@@ -2,6 +2,8 @@
 
 #include "BuildInfoValues.h"
 
+#include <QUrl>
+
 #include <QHash>
 #include <mutex>
 
@@ -66,5 +68,16 @@ QString contactUrl() { return value(QStringLiteral("QLContactURL")); }
 QString statsUrl() { return value(QStringLiteral("QLStatsURL")); }
 QString makerHost() { return value(QStringLiteral("QLMakerHost")); }
 QString makerEmail() { return value(QStringLiteral("QLMakerEmail")); }
+
+QUrl httpsAddress(const QString &text)
+{
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme() != QLatin1String("https") || url.host().isEmpty())
+        return QUrl();
+    return url;
+}
+
+bool sendsReports() { return !httpsAddress(reportUrl()).isEmpty(); }
+bool sendsStatistics() { return !httpsAddress(statsUrl()).isEmpty(); }
 
 } // namespace BuildInfo

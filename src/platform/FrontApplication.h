@@ -26,6 +26,9 @@ public:
     // The windows of the application with this identifier (a desktop-file id, or the identifier
     // of a RunningApp without an entry), in the window manager's list order; case is ignored.
     virtual QList<RunningApp> windowsOf(const QString &identifier) { return {}; }
+    // The windows of the process with this id or of processes it started (a launcher that starts
+    // the real program), in the window manager's list order.
+    virtual QList<RunningApp> windowsOfProcess(qint64 pid) { return {}; }
     // Seconds since the user last pressed a key or a mouse button (on X11 any input counts,
     // pointer motion included); a large number when unknown.
     virtual double secondsSinceLastInput() = 0;

@@ -15,6 +15,7 @@ struct InstalledApp
     QString workingDirectory; // the Path value
     QString startupWMClass;
     QStringList categories;
+    bool noDisplay = false; // installed, but not to be offered in lists of applications
 
     bool isTerminal() const { return categories.contains(QStringLiteral("TerminalEmulator")); }
     bool operator==(const InstalledApp &) const = default;

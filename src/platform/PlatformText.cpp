@@ -1,5 +1,6 @@
 #include "PlatformText.h"
 
+#include <QDir>
 #include <QRegularExpression>
 
 namespace PlatformText {
@@ -128,6 +129,19 @@ QString talkKeyInSentence(TalkKey key)
 {
     const QString title = talkKeyTitle(key);
     return title.startsWith(QLatin1String("Right ")) ? QStringLiteral("right") + title.mid(5) : title;
+}
+
+QString pathShown(const QString &path, const QString &home)
+{
+    const QString base = QDir::cleanPath(home.isEmpty() ? QDir::homePath() : home);
+    const QString clean = QDir::cleanPath(path);
+    if (base.isEmpty() || base == QLatin1String("/"))
+        return clean;
+    if (clean == base)
+        return QStringLiteral("~");
+    if (clean.startsWith(base + QLatin1Char('/')))
+        return QStringLiteral("~") + clean.mid(base.size());
+    return clean;
 }
 
 } // namespace PlatformText

@@ -20,4 +20,6 @@ QString words(const QString &text);
 // inside a sentence "Super", "right Alt", "right Ctrl".
 QString talkKeyTitle(TalkKey key);
 QString talkKeyInSentence(TalkKey key);
+// A path as the user reads it: inside the home folder it starts with "~" ("~/.local/bin").
+QString pathShown(const QString &path, const QString &home = {});
 } // namespace PlatformText

@@ -97,6 +97,10 @@ public:
     // Ctrl+wheel over `widget` (the rail's grip) pinches too; a grip beside the rail in its parent
     // is taken whenever the rail is shown.
     void takePinchesFrom(QWidget *widget);
+    // The wheel turned over `over` (the rail or any part of it): with Ctrl a step of a pinch, else
+    // it scrolls the rail. Each part hands its wheel here itself: a wheel event that was sent on
+    // (as the canvas window does with its events) does not travel up to the scroller.
+    void wheel(QWheelEvent *event, QWidget *over);
 
     // Starts dragging out from a press on `thumb`: the picked thumbnails when it is one of them,
     // else it alone.
@@ -176,7 +180,7 @@ private:
     bool canAnimate() const;
     void removeLeaving(RailThumb *thumb, bool animate);
     void nativeGesture(QNativeGestureEvent *event);
-    bool wheelPinch(QWheelEvent *event, QWidget *over);
+    void wheelPinch(QWheelEvent *event, QWidget *over);
     void pinchAtDoc(bool ended, double factor, std::optional<QPointF> docPoint);
 
     Scheduler &m_scheduler;

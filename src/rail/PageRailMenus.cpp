@@ -4,7 +4,9 @@
 
 #include <QMenu>
 #include <QNativeGestureEvent>
+#include <QCoreApplication>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 #include "platform/Scheduler.h"
@@ -100,13 +102,11 @@ void PageRail::nativeGesture(QNativeGestureEvent *event)
 
 // Qt's X11 platform delivers no touchpad pinch, so Ctrl and the wheel stand for it: every event is
 // a step of the gesture (a notch of 120 is a tenth), and the gesture ends 0.3 s after the last.
-bool PageRail::wheelPinch(QWheelEvent *event, QWidget *over)
+void PageRail::wheelPinch(QWheelEvent *event, QWidget *over)
 {
-    if (!(event->modifiers() & Qt::ControlModifier))
-        return false;
     const int delta = event->angleDelta().y();
     if (delta == 0)
-        return true;
+        return;
     const QPointF doc = m_doc->mapFromGlobal(over->mapToGlobal(event->position()));
     pinchAtDoc(false, 1 + delta / 1200.0, doc);
     m_scheduler.cancel(m_wheelEnd);
@@ -117,7 +117,21 @@ bool PageRail::wheelPinch(QWheelEvent *event, QWidget *over)
         self->m_wheelEnd = 0;
         self->pinchAtDoc(true, 1, doc);
     });
-    return true;
+}
+
+void PageRail::wheel(QWheelEvent *event, QWidget *over)
+{
+    event->accept();
+    if (event->modifiers() & Qt::ControlModifier) {
+        wheelPinch(event, over ? over : this);
+        return;
+    }
+    // The scroll bar turns a wheel into steps of the scroller, as the scroll area itself does.
+    QScrollBar *bar = m_scroll->verticalScrollBar();
+    if (over != bar)
+        QCoreApplication::sendEvent(bar, event);
+    // At either end the bar leaves the wheel; the canvas behind the rail must not take it.
+    event->accept();
 }
 
 void PageRail::takePinchesFrom(QWidget *widget)
@@ -132,8 +146,10 @@ bool PageRail::event(QEvent *event)
         nativeGesture(static_cast<QNativeGestureEvent *>(event));
         return true;
     }
-    if (event->type() == QEvent::Wheel && wheelPinch(static_cast<QWheelEvent *>(event), this))
+    if (event->type() == QEvent::Wheel) {
+        wheel(static_cast<QWheelEvent *>(event), this);
         return true;
+    }
     return QWidget::event(event);
 }
 
@@ -150,7 +166,9 @@ bool PageRail::eventFilter(QObject *watched, QEvent *event)
         nativeGesture(static_cast<QNativeGestureEvent *>(event));
         return true;
     }
-    if (event->type() == QEvent::Wheel)
-        return wheelPinch(static_cast<QWheelEvent *>(event), widget);
+    if (event->type() == QEvent::Wheel) {
+        wheel(static_cast<QWheelEvent *>(event), widget);
+        return true;
+    }
     return false;
 }

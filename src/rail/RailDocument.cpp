@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 RailDocument::RailDocument(QWidget *parent) : QWidget(parent)
 {
@@ -29,4 +30,12 @@ void RailDocument::contextMenuEvent(QContextMenuEvent *event)
     rail->addColumnItems(menu);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
+}
+
+void RailDocument::wheelEvent(QWheelEvent *event)
+{
+    if (rail)
+        rail->wheel(event, this);
+    else
+        event->ignore();
 }

@@ -1,10 +1,9 @@
 #include "rail/RailDragOut.h"
 
+#include "app/PngWriter.h"
 #include "rail/PageRail.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QImageWriter>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSaveFile>
@@ -20,17 +19,8 @@ std::optional<QByteArray> encode(const RailDragOut::Data &data)
 {
     if (const auto *bytes = std::get_if<QByteArray>(&data))
         return bytes->isEmpty() ? std::nullopt : std::optional<QByteArray>(*bytes);
-    const QImage &image = std::get<QImage>(data);
-    if (image.isNull())
-        return std::nullopt;
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.setCompression(1); // fast: these files are read once, by whoever takes the drop
-    if (!writer.write(image))
-        return std::nullopt;
-    return png;
+    const QByteArray png = PngWriter::encode(std::get<QImage>(data));
+    return png.isEmpty() ? std::nullopt : std::optional<QByteArray>(png);
 }
 
 RailDragOut::Written writeTo(const RailDragOut::Data &data, const QString &path)

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -261,6 +262,14 @@ void RailThumb::mouseReleaseEvent(QMouseEvent *event)
 void RailThumb::leaveEvent(QEvent *)
 {
     setHovered(false);
+}
+
+void RailThumb::wheelEvent(QWheelEvent *event)
+{
+    if (rail)
+        rail->wheel(event, this);
+    else
+        event->ignore();
 }
 
 void RailThumb::contextMenuEvent(QContextMenuEvent *event)

@@ -64,10 +64,7 @@ QNetworkAccessManager &network()
 
 QUrl endpoint()
 {
-    const QUrl url(BuildInfo::reportUrl(), QUrl::StrictMode);
-    if (!url.isValid() || url.scheme() != QLatin1String("https") || url.host().isEmpty())
-        return QUrl();
-    return url;
+    return BuildInfo::httpsAddress(BuildInfo::reportUrl());
 }
 
 QString hex(const QByteArray &digest)

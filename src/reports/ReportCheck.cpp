@@ -154,7 +154,9 @@ QList<Report> takePending()
 void checkPending(const QList<double> &checkTimes, double delay)
 {
     const QList<CrashLog> logs = findCrashLogs();
-    const bool automatic = Prefs::store().boolValue(QStringLiteral("reports.auto")).value_or(false);
+    // Without a report address nothing goes automatically: the user is asked, and can save.
+    const bool automatic = BuildInfo::sendsReports()
+                           && Prefs::store().boolValue(QStringLiteral("reports.auto")).value_or(false);
     QList<Report> crashes = takePending();
     if (!logs.isEmpty()) {
         flushOutbox();

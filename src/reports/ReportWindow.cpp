@@ -5,10 +5,13 @@
 #include "app/ActivityLog.h"
 #include "app/PreferenceReaders.h"
 #include "app/Toast.h"
+#include "platform/BuildInfo.h"
+#include "platform/PlatformText.h"
 #include "platform/Preferences.h"
 
 #include <QCursor>
 #include <QDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -41,14 +44,33 @@ void showWaiting()
     showWindow(Mode::crash, reports);
 }
 
-void sentFromWindow(bool sent, const std::shared_ptr<bool> &allSent, const std::shared_ptr<int> &remaining)
+} // namespace
+
+QString sentWords(bool sent, bool kept)
 {
-    *allSent = *allSent && sent;
-    if (--*remaining > 0)
+    if (!BuildInfo::sendsReports())
+        return kept ? QStringLiteral("Saved. This copy of Quillet™ sends no reports: it is kept in %1 for 30 days.")
+                          .arg(PlatformText::pathShown(outboxFolder()))
+                    : QStringLiteral("Could not save the report in %1.").arg(PlatformText::pathShown(outboxFolder()));
+    return sent ? QStringLiteral("Report sent. Thank you.")
+                : QStringLiteral("No connection: it will be sent next time Quillet™ opens.");
+}
+
+namespace {
+struct Handed {
+    bool sent = true;
+    bool kept = true;
+    int remaining = 0;
+};
+
+void sentFromWindow(bool sent, bool kept, const std::shared_ptr<Handed> &handed)
+{
+    handed->sent = handed->sent && sent;
+    handed->kept = handed->kept && (sent || kept);
+    if (--handed->remaining > 0)
         return;
-    toast(*allSent ? QStringLiteral("Report sent. Thank you.")
-                   : QStringLiteral("No connection: it will be sent next time Quillet™ opens."),
-          0.9);
+    // The longer words of a build that sends nothing stay long enough to be read.
+    toast(sentWords(handed->sent, handed->kept), BuildInfo::sendsReports() ? 0.9 : 4.0);
 }
 
 void windowFinished(ReportWindowController *controller, const ReportWindowController::Outcome &outcome)
@@ -63,13 +85,15 @@ void windowFinished(ReportWindowController *controller, const ReportWindowContro
     if (!outcome.send)
         return; // dropped; the collected files stay for a later report
     Preferences &prefs = Prefs::store();
-    if (mode == Mode::crash)
+    if (mode == Mode::crash && BuildInfo::sendsReports())
         prefs.setValue(QStringLiteral("reports.auto"), outcome.always);
     prefs.setValue(QStringLiteral("reports.contact"), outcome.email);
-    auto allSent = std::make_shared<bool>(true);
-    auto remaining = std::make_shared<int>(int(reports.size()));
-    for (const Report &r : reports)
-        send(r, [allSent, remaining](bool sent) { sentFromWindow(sent, allSent, remaining); });
+    auto handed = std::make_shared<Handed>();
+    handed->remaining = int(reports.size());
+    for (const Report &r : reports) {
+        const QString kept = outboxFolder() + QLatin1Char('/') + r.id + QStringLiteral(".json");
+        send(r, [handed, kept](bool sent) { sentFromWindow(sent, QFileInfo::exists(kept), handed); });
+    }
 }
 
 void place(QDialog *window)

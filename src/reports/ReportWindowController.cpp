@@ -1,6 +1,9 @@
 #include "ReportWindowController.h"
 
+#include "Reports.h"
 #include "app/PreferenceReaders.h"
+#include "platform/BuildInfo.h"
+#include "platform/PlatformText.h"
 #include "platform/Preferences.h"
 
 #include <QApplication>
@@ -78,12 +81,24 @@ ReportWindowController::ReportWindowController(Mode mode, const QList<Report> &r
 
     addLabel(crash ? QStringLiteral("Quillet™ quit unexpectedly") : QStringLiteral("Tell us what went wrong"), 16,
              QFont::DemiBold, false);
-    addLabel(crash ? QStringLiteral("Sorry about that. Sharing the crash report%1 with the developer is the fastest way "
-                                    "to get it fixed.")
-                         .arg(reports.size() >= 2 ? QStringLiteral("s") : QString())
-                   : QStringLiteral("Something not working, or not feeling right? Describe it and it goes straight to "
-                                    "the developer, with a short technical report."),
-             13, QFont::Normal, false);
+    // A build without a report address keeps what it is given: the window says so.
+    const bool sends = BuildInfo::sendsReports();
+    const QString plural = reports.size() >= 2 ? QStringLiteral("s") : QString();
+    if (sends)
+        addLabel(crash ? QStringLiteral("Sorry about that. Sharing the crash report%1 with the developer is the fastest way "
+                                        "to get it fixed.").arg(plural)
+                       : QStringLiteral("Something not working, or not feeling right? Describe it and it goes straight to "
+                                        "the developer, with a short technical report."),
+                 13, QFont::Normal, false);
+    else
+        addLabel((crash ? QStringLiteral("Sorry about that. This copy of Quillet™ sends no reports, but it can save the "
+                                         "crash report%1 for you to pass on to the developer.").arg(plural)
+                        : QStringLiteral("Something not working, or not feeling right? Describe it and save it with a short "
+                                         "technical report, to pass on to the developer: this copy of Quillet™ sends no "
+                                         "reports."))
+                     + QStringLiteral(" Saved reports are kept in %1 for 30 days.")
+                           .arg(PlatformText::pathShown(Reports::outboxFolder())),
+                 13, QFont::Normal, false);
     addLabel(QStringLiteral("The report has what Quillet™ was doing, the version of the app and of the system, and "
                             "your computer model. It never includes your screenshots, anything you wrote on them, or "
                             "file names."),
@@ -111,7 +126,8 @@ ReportWindowController::ReportWindowController(Mode mode, const QList<Report> &r
     // Made in both modes, shown only after a crash.
     always = new QCheckBox(QStringLiteral("Send crash reports automatically from now on"));
     always->setObjectName(QStringLiteral("always"));
-    always->setChecked(Prefs::store().boolValue(QStringLiteral("reports.auto")).value_or(false));
+    always->setChecked(sends && Prefs::store().boolValue(QStringLiteral("reports.auto")).value_or(false));
+    always->setEnabled(sends);
     if (crash) {
         m_rows->addSpacing(14 - m_rows->spacing());
         always->setParent(m_window);
@@ -123,7 +139,7 @@ ReportWindowController::ReportWindowController(Mode mode, const QList<Report> &r
     buttons->setSpacing(10);
     m_show = new QPushButton(QStringLiteral("Show Report…"), m_window);
     m_cancel = new QPushButton(crash ? QStringLiteral("Don’t Send") : QStringLiteral("Cancel"), m_window);
-    m_send = new QPushButton(QStringLiteral("Send Report"), m_window);
+    m_send = new QPushButton(sends ? QStringLiteral("Send Report") : QStringLiteral("Save Report"), m_window);
     m_show->setObjectName(QStringLiteral("showReport"));
     m_cancel->setObjectName(QStringLiteral("cancel"));
     m_send->setObjectName(QStringLiteral("send"));

@@ -139,6 +139,9 @@ extern QPointer<ReportWindowController> openWindow;
 // waits for it; a problem report while a crash window is open brings that one forward; a
 // problem report replaces an open problem report (a cancel for it).
 void showWindow(ReportWindowController::Mode mode, const QList<Report> &reports);
+// What the user is told once reports from the window are handed on: sent, kept for the next
+// start, or, in a build with no report address, saved in the outbox (kept) and for how long.
+QString sentWords(bool sent, bool kept);
 // "Report a Problem…": one feedback report of this moment in a new window.
 void reportProblem();
 // At quit: crash reports nobody answered yet go to "pending" for the next check.

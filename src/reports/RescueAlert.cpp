@@ -3,6 +3,7 @@
 #include "app/ActivityLog.h"
 #include "app/PreferenceReaders.h"
 #include "platform/BuildInfo.h"
+#include "platform/PlatformText.h"
 #include "platform/Preferences.h"
 
 #include <QTimer> // before Updates.h, which needs it whole
@@ -47,12 +48,19 @@ void rescueAlert()
     const qint64 deaths = prefs.intValue(QStringLiteral("reports.earlyDeaths")).value_or(0);
     activityLog(QStringLiteral("rescue alert: %1 launches in a row ended early").arg(deaths));
     const QList<CrashLog> logs = findCrashLogs();
+    // A build without a report address saves the report instead, and says where.
+    const bool sends = BuildInfo::sendsReports();
+    const QString why = sends ? QStringLiteral("Sending a report gets it fixed, and a fixed version may already be out.")
+                              : QStringLiteral("This copy of Quillet™ sends no reports: saving one keeps it in %1 for 30 "
+                                               "days, for you to pass on to the developer. A fixed version may already "
+                                               "be out.").arg(PlatformText::pathShown(outboxFolder()));
     const int answer = askAlert(
         QStringLiteral("Quillet™ keeps quitting when it opens"),
-        QStringLiteral("It has stopped %1 times in a row. Sending a report gets it fixed, and a fixed version may "
-                       "already be out. Starting with default settings can also help: your captures are kept, your "
-                       "shortcuts and preferences go back to how they were on day one.").arg(deaths),
-        {QStringLiteral("Send Report and Check for Updates"), QStringLiteral("Reset Settings"), QStringLiteral("Just Open")});
+        QStringLiteral("It has stopped %1 times in a row. %2 Starting with default settings can also help: your "
+                       "captures are kept, your shortcuts and preferences go back to how they were on day one.")
+            .arg(deaths).arg(why),
+        {sends ? QStringLiteral("Send Report and Check for Updates") : QStringLiteral("Save Report and Check for Updates"),
+         QStringLiteral("Reset Settings"), QStringLiteral("Just Open")});
     prefs.setValue(QStringLiteral("reports.earlyDeaths"), 0);
 
     if (answer == 0) {

@@ -81,8 +81,7 @@ bool allowed()
 
 QUrl endpoint()
 {
-    const QUrl url(BuildInfo::statsUrl(), QUrl::StrictMode);
-    return isHttps(url) ? url : QUrl();
+    return BuildInfo::httpsAddress(BuildInfo::statsUrl());
 }
 
 QString id()

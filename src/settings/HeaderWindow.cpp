@@ -1,6 +1,7 @@
 #include "HeaderWindow.h"
 
 #include "platform/Compositing.h"
+#include "platform/WindowFrame.h"
 
 #include <QMouseEvent>
 
@@ -29,7 +30,11 @@ QRect HeaderWindow::placement() const
 {
     if (!m_parent)
         return geometry();
-    const QRect frame = m_parent->frameGeometry();
+    QRect frame = m_parent->frameGeometry();
+    // Until the window manager has framed the parent (its first show), Qt knows no frame: the
+    // title bar the manager puts on is counted from the start.
+    if (frame == m_parent->geometry() && !(m_parent->flags() & Qt::FramelessWindowHint))
+        frame.setTop(frame.top() - qRound(WindowFrame::titleBarHeight()));
     return QRect(QPoint(frame.left() + m_inset, frame.top() - m_rise), size());
 }
 

@@ -49,12 +49,22 @@ bool PanePreferences::halfSize() const { return flag(QStringLiteral("export.half
 void PanePreferences::setHalfSize(bool on) { store(QStringLiteral("export.halfSize"), on); }
 bool PanePreferences::keepsHistory() const { return !flag(QStringLiteral("history.paused"), false); }
 void PanePreferences::setKeepsHistory(bool on) { store(QStringLiteral("history.paused"), !on); }
-bool PanePreferences::reportsAuto() const { return flag(QStringLiteral("reports.auto"), false); }
-void PanePreferences::setReportsAuto(bool on) { store(QStringLiteral("reports.auto"), on); }
-bool PanePreferences::shareStats() const { return Prefs::shareStats(); }
+bool PanePreferences::sendsReports() const { return BuildInfo::sendsReports(); }
+bool PanePreferences::sendsStatistics() const { return BuildInfo::sendsStatistics(); }
+bool PanePreferences::reportsAuto() const { return sendsReports() && flag(QStringLiteral("reports.auto"), false); }
+
+void PanePreferences::setReportsAuto(bool on)
+{
+    if (sendsReports())
+        store(QStringLiteral("reports.auto"), on);
+}
+
+bool PanePreferences::shareStats() const { return sendsStatistics() && Prefs::shareStats(); }
 
 void PanePreferences::setShareStats(bool on)
 {
+    if (!sendsStatistics())
+        return;
     store(QStringLiteral("stats.share"), on);
     if (on && sendStatsIfDue)
         sendStatsIfDue();

@@ -21,6 +21,8 @@ class PanePreferences : public QObject
     Q_PROPERTY(bool keepsHistory READ keepsHistory WRITE setKeepsHistory NOTIFY changed)
     Q_PROPERTY(bool reportsAuto READ reportsAuto WRITE setReportsAuto NOTIFY changed)
     Q_PROPERTY(bool shareStats READ shareStats WRITE setShareStats NOTIFY changed)
+    Q_PROPERTY(bool sendsReports READ sendsReports NOTIFY changed)
+    Q_PROPERTY(bool sendsStatistics READ sendsStatistics NOTIFY changed)
     Q_PROPERTY(QString sidebarVersion READ sidebarVersion CONSTANT)
     Q_PROPERTY(QString versionLine READ versionLine CONSTANT)
     Q_PROPERTY(QString buildLine READ buildLine CONSTANT)
@@ -50,6 +52,10 @@ public:
     void setTalkLanguage(const QString &code);
     bool keepsHistory() const;
     void setKeepsHistory(bool on);
+    // Whether this build has somewhere to send reports and statistics to. Without it the
+    // switches read off and do not change.
+    bool sendsReports() const;
+    bool sendsStatistics() const;
     bool reportsAuto() const;
     void setReportsAuto(bool on);
     bool shareStats() const;

@@ -100,11 +100,13 @@ void SettingsWindowController::showInstallWindow()
         return;
     m_model->setInstallOpening(true);
     m_model->setInstallProblem(std::nullopt);
+    m_model->setInstallDone(QString());
     QPointer<SettingsWindowController> self(this);
-    installWindowHook([self](std::optional<QString> problem) {
+    installWindowHook([self](std::optional<QString> problem, QString done) {
         if (!self)
             return;
         self->m_model->setInstallOpening(false);
         self->m_model->setInstallProblem(problem);
+        self->m_model->setInstallDone(problem ? QString() : done);
     });
 }

@@ -58,6 +58,7 @@ void SettingsModel::setAboutMelt(int v) { assign(m_aboutMelt, v, &SettingsModel:
 void SettingsModel::setUpdatesAvailable(bool v) { assign(m_updatesAvailable, v, &SettingsModel::updatesAvailableChanged); }
 void SettingsModel::setInstallOpening(bool v) { assign(m_installOpening, v, &SettingsModel::installOpeningChanged); }
 void SettingsModel::setInstallProblem(const std::optional<QString> &v) { assign(m_installProblem, v, &SettingsModel::installProblemChanged); }
+void SettingsModel::setInstallDone(const QString &v) { assign(m_installDone, v, &SettingsModel::installDoneChanged); }
 void SettingsModel::setStaged(bool v) { assign(m_staged, v, &SettingsModel::stagedChanged); }
 void SettingsModel::setUnavailable(const QStringList &v) { assign(m_unavailable, v, &SettingsModel::unavailableChanged); }
 
@@ -179,3 +180,4 @@ void SettingsModel::sendContact() { call(actions.sendContact); }
 void SettingsModel::checkForUpdates() { call(actions.checkForUpdates); }
 void SettingsModel::showReleaseNotes() { call(actions.showReleaseNotes); }
 void SettingsModel::showInstallWindow() { call(actions.showInstallWindow); }
+void SettingsModel::showMenu(qreal x, qreal y) { call(actions.showMenu, QPoint(qRound(x), qRound(y))); }

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -49,6 +50,7 @@ class SettingsModel : public QObject
     Q_PROPERTY(bool updatesAvailable READ updatesAvailable NOTIFY updatesAvailableChanged)
     Q_PROPERTY(bool installOpening READ installOpening NOTIFY installOpeningChanged)
     Q_PROPERTY(QString installProblem READ installProblemText NOTIFY installProblemChanged)
+    Q_PROPERTY(QString installDone READ installDone NOTIFY installDoneChanged)
     Q_PROPERTY(bool staged READ staged NOTIFY stagedChanged)
     Q_PROPERTY(QStringList unavailable READ unavailable NOTIFY unavailableChanged)
 
@@ -82,6 +84,7 @@ public:
         std::function<void()> checkForUpdates;
         std::function<void()> showReleaseNotes;
         std::function<void()> showInstallWindow;
+        std::function<void(QPoint)> showMenu;
     };
 
     explicit SettingsModel(QObject *parent = nullptr);
@@ -136,6 +139,10 @@ public:
     void setInstallOpening(bool value);
     std::optional<QString> installProblem() const { return m_installProblem; }
     void setInstallProblem(const std::optional<QString> &value);
+    // What the last install did, in the user's words ("Installed in ~/.local/bin; …"); empty
+    // before one has succeeded.
+    QString installDone() const { return m_installDone; }
+    void setInstallDone(const QString &value);
     bool staged() const { return m_staged; }
     void setStaged(bool value);
     // The names of the actions that have nothing behind them (the views disable their buttons).
@@ -171,6 +178,8 @@ public:
     Q_INVOKABLE void checkForUpdates();
     Q_INVOKABLE void showReleaseNotes();
     Q_INVOKABLE void showInstallWindow();
+    // The application's menu at a point of the screen (the header's menu button, a right click).
+    Q_INVOKABLE void showMenu(qreal x, qreal y);
 
 signals:
     void sectionChanged();
@@ -196,6 +205,7 @@ signals:
     void updatesAvailableChanged();
     void installOpeningChanged();
     void installProblemChanged();
+    void installDoneChanged();
     void stagedChanged();
     void unavailableChanged();
 
@@ -227,6 +237,7 @@ private:
     bool m_updatesAvailable = false;
     bool m_installOpening = false;
     std::optional<QString> m_installProblem;
+    QString m_installDone;
     bool m_staged = false;
     QStringList m_unavailable;
 };

@@ -2,6 +2,7 @@
 
 #include "SettingsModel.h"
 #include "SettingsSection.h"
+#include "SymbolImages.h"
 
 #include <QCoreApplication>
 #include <QQmlEngine>
@@ -11,6 +12,7 @@ static void initSettingsResources()
 {
     Q_INIT_RESOURCE(settings);
     Q_INIT_RESOURCE(MeltIcons);
+    Q_INIT_RESOURCE(WelcomeQuill);
 }
 
 namespace SettingsQml {
@@ -31,6 +33,7 @@ void prepare()
                                               QStringLiteral("the window makes its model"));
     shared = new QQmlEngine(qApp);
     shared->addImportPath(QStringLiteral("qrc:/qt/qml"));
+    shared->addImageProvider(QStringLiteral("symbol"), new SymbolImages);
 }
 
 QQmlEngine *engine()

@@ -13,6 +13,7 @@
 #include "platform/LoginItem.h"
 #include "platform/Permissions.h"
 #include "platform/Preferences.h"
+#include "platform/WindowFrame.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -31,8 +32,9 @@ std::function<void(std::function<void(QList<TalkLanguage>)>)>
     SettingsWindowController::supportedLanguages =
         [](std::function<void(QList<TalkLanguage>)> done) { done({}); };
 std::function<void()> SettingsWindowController::reportProblemHook;
-std::function<void(std::function<void(std::optional<QString>)>)>
+std::function<void(std::function<void(std::optional<QString>, QString)>)>
     SettingsWindowController::installWindowHook;
+std::function<void(QPoint)> SettingsWindowController::showMenuHook;
 std::function<bool(CaptureAction, HotKeyCenter &)> SettingsWindowController::offerTakeOverHook =
     [](CaptureAction action, HotKeyCenter &center) { return offerTakeOver(action, center); };
 std::function<void(const QString &, double)> SettingsWindowController::toastHook =
@@ -107,6 +109,7 @@ void SettingsWindowController::installActions()
     a.checkForUpdates = [self] { if (self && self->checkForUpdates) self->checkForUpdates(); };
     a.showReleaseNotes = [self] { if (self && self->showReleaseNotes) self->showReleaseNotes(); };
     a.showInstallWindow = weak(&SettingsWindowController::showInstallWindow);
+    a.showMenu = [](QPoint at) { if (showMenuHook) showMenuHook(at); };
 }
 
 void SettingsWindowController::makeRecorder(CaptureAction action)
@@ -179,7 +182,7 @@ void SettingsWindowController::show(std::optional<SettingsSection> section)
             QRect frame(QPoint(), m_window->size());
             frame.moveCenter(visible.center());
             // The mascot rides above the window: keep its top inside the visible frame.
-            const int top = visible.top() + mascotRise + mascotInset;
+            const int top = visible.top() + mascotRise + mascotInset + qRound(WindowFrame::titleBarHeight());
             if (frame.top() < top)
                 frame.moveTop(top);
             m_window->setPosition(frame.topLeft());
@@ -267,6 +270,8 @@ QStringList SettingsWindowController::unavailableActions() const
         names << QStringLiteral("showInstallWindow");
     if (!ContactMessage::endpoint())
         names << QStringLiteral("sendContact");
+    if (!showMenuHook)
+        names << QStringLiteral("showMenu");
     return names;
 }
 

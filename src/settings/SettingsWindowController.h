@@ -6,6 +6,7 @@
 #include "platform/Scheduler.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 
@@ -63,8 +64,10 @@ public:
     static std::function<void(std::function<void(QList<TalkLanguage>)>)> supportedLanguages;
     // Opens the problem-report window for a report the user writes; empty when not built.
     static std::function<void()> reportProblemHook;
-    // Opens the install window; the callback gets the problem text, or nothing when it opened.
-    static std::function<void(std::function<void(std::optional<QString>)>)> installWindowHook;
+    // Installs for this user; the callback gets the problem, or nothing and what was done.
+    static std::function<void(std::function<void(std::optional<QString> problem, QString done)>)> installWindowHook;
+    // Pops the application's menu up at a point of the screen; empty where there is none.
+    static std::function<void(QPoint)> showMenuHook;
     // The take-over question for an action whose keys the desktop holds (the clash alert).
     static std::function<bool(CaptureAction, HotKeyCenter &)> offerTakeOverHook;
     // A short message near the pointer.

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <xcb/xcb.h>
@@ -111,6 +112,18 @@ public:
     xcb_window_t root = 0;
 };
 
+// What another X client reads from the clipboard as a type, or nothing within 10 s.
+inline QByteArray clipboardBytes(const QString &type)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("clip"));
+    QProcess reader;
+    reader.start(captureHelper(QStringLiteral("helper_clipboard")), {out, type});
+    if (!reader.waitForFinished(10000) || reader.exitCode() != 0)
+        return {};
+    return readFile(out);
+}
+
 // The screen's pixels of a rectangle.
 inline QImage screenPixels(const QRect &r)
 {
@@ -122,6 +135,27 @@ inline QImage screenPixels(const QRect &r)
 inline QRgb patternAt(const QRect &window, QPoint screen)
 {
     return qRgb((screen.x() - window.x()) & 255, (screen.y() - window.y()) & 255, 90);
+}
+
+// The pattern's pixels of the chosen area, as the capture froze them.
+inline QImage chosenPattern(const QRect &patternWindow)
+{
+    QImage expected(chosenArea.size(), QImage::Format_RGB32);
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
+            expected.setPixel(x, y, patternAt(patternWindow, chosenArea.topLeft() + QPoint(x, y)));
+    return expected;
+}
+
+// The bounds of the pixels where two pictures of one size differ.
+inline QRect differences(const QImage &a, const QImage &b)
+{
+    QRect out;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((a.pixel(x, y) & 0xffffff) != (b.pixel(x, y) & 0xffffff))
+                out |= QRect(x, y, 1, 1);
+    return out;
 }
 
 // The running application and the pattern window it captures.

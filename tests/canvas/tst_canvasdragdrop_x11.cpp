@@ -2,94 +2,13 @@
 // canvas's toolbar onto a window of another program that takes files gives it one file URL of a
 // PNG holding the page, and the one-page canvas ends; a drop that is refused leaves the canvas
 // open, opaque and taking the pointer again.
-#include "CanvasApp.h"
+#include "CanvasDragOut.h"
 #include "TestEnv.h"
-
-#include "canvas/ToolbarIcons.h"
-
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QWidget>
 
 using namespace CanvasApp;
 
 namespace {
 constexpr uint32_t XK_Escape = 0xff1b;
-
-// A window of the test that takes dropped files, or refuses them.
-class DropTarget : public QWidget
-{
-public:
-    bool refuses = false;
-    QList<QList<QUrl>> drops;
-
-protected:
-    void dragEnterEvent(QDragEnterEvent *e) override { answer(e); }
-    void dragMoveEvent(QDragMoveEvent *e) override { answer(e); }
-    void dropEvent(QDropEvent *e) override
-    {
-        if (refuses || !e->mimeData()->hasUrls())
-            return e->ignore();
-        drops << e->mimeData()->urls();
-        e->acceptProposedAction();
-    }
-
-private:
-    void answer(QDropEvent *e)
-    {
-        if (!refuses && e->mimeData()->hasUrls())
-            e->acceptProposedAction();
-        else
-            e->ignore();
-    }
-};
-
-// The centre of the toolbar's hand on screen: where the symbol's solid pixels show in the
-// toolbar's ink and its empty ones do not, in the canvas window's lower part.
-std::optional<QPoint> handOnScreen(const QRect &window)
-{
-    const QColor ink = QGuiApplication::palette().color(QPalette::WindowText);
-    const QImage hand = ToolbarIcons::picture(QStringLiteral("hand"), ink, 17, 1.0).convertToFormat(QImage::Format_ARGB32);
-    const QRect lower(window.left(), window.bottom() - 160, window.width(), 160);
-    const QImage seen = screenPixels(lower);
-    QList<QPoint> solid, empty;
-    for (int y = 0; y < hand.height(); ++y)
-        for (int x = 0; x < hand.width(); ++x) {
-            const int alpha = qAlpha(hand.pixel(x, y));
-            if (alpha == 255)
-                solid << QPoint(x, y);
-            else if (alpha == 0)
-                empty << QPoint(x, y);
-        }
-    if (solid.isEmpty())
-        return std::nullopt;
-    const QRgb inkPixel = ink.rgb() & 0xffffff;
-    for (int oy = 0; oy + hand.height() <= seen.height(); ++oy)
-        for (int ox = 0; ox + hand.width() <= seen.width(); ++ox) {
-            const auto at = [&](QPoint p) { return seen.pixel(ox + p.x(), oy + p.y()) & 0xffffff; };
-            if (std::all_of(solid.begin(), solid.end(), [&](QPoint p) { return at(p) == inkPixel; })
-                && std::none_of(empty.begin(), empty.end(), [&](QPoint p) { return at(p) == inkPixel; }))
-                return lower.topLeft() + QPoint(ox + hand.width() / 2, oy + hand.height() / 2);
-        }
-    return std::nullopt;
-}
-
-// Presses at from, moves there in small steps past the 3 pt the handle waits for, then on to
-// to, and lets go; the test's own windows keep answering meanwhile.
-void dragOut(XTestInput &input, QPoint from, QPoint to)
-{
-    input.moveTo(from);
-    input.buttonDown();
-    for (int i = 1; i <= 3; ++i)
-        input.moveTo(from + QPoint(0, -2 * i));
-    const QPoint start = from + QPoint(0, -6);
-    for (int i = 1; i <= 20; ++i)
-        input.moveTo(start + (to - start) * i / 20);
-    QTest::qWait(300);
-    input.moveTo(to);
-    input.buttonUp();
-}
 } // namespace
 
 class TestCanvasDragDropX11 : public QObject
@@ -121,7 +40,7 @@ private slots:
         const xcb_window_t canvas = session.openCanvas(input, desktop);
         QVERIFY(canvas);
         std::optional<QPoint> hand;
-        QTRY_VERIFY_WITH_TIMEOUT((hand = handOnScreen(desktop.geometry(canvas))).has_value(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((hand = symbolOnScreen(QStringLiteral("hand"), desktop.geometry(canvas))).has_value(), 5000);
 
         // Below the canvas: the drag finds it through the canvas, which lets the pointer through.
         QVERIFY(desktop.geometry(canvas).contains(target.geometry()));
@@ -154,7 +73,7 @@ private slots:
         const xcb_window_t canvas = session.openCanvas(input, desktop);
         QVERIFY(canvas);
         std::optional<QPoint> hand;
-        QTRY_VERIFY_WITH_TIMEOUT((hand = handOnScreen(desktop.geometry(canvas))).has_value(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((hand = symbolOnScreen(QStringLiteral("hand"), desktop.geometry(canvas))).has_value(), 5000);
         const int drops = int(target.drops.size());
         dragOut(input, *hand, target.geometry().center());
         QTest::qWait(500);

@@ -15,39 +15,6 @@
 using namespace CanvasApp;
 
 namespace {
-// What another X client reads from the clipboard as a type, or nothing within 10 s.
-QByteArray clipboardBytes(const QString &type)
-{
-    QTemporaryDir dir;
-    const QString out = dir.filePath(QStringLiteral("clip"));
-    QProcess reader;
-    reader.start(captureHelper(QStringLiteral("helper_clipboard")), {out, type});
-    if (!reader.waitForFinished(10000) || reader.exitCode() != 0)
-        return {};
-    return readFile(out);
-}
-
-// The pattern's pixels of the chosen area, as the capture froze them.
-QImage chosenPattern(const QRect &patternWindow)
-{
-    QImage expected(chosenArea.size(), QImage::Format_RGB32);
-    for (int y = 0; y < expected.height(); ++y)
-        for (int x = 0; x < expected.width(); ++x)
-            expected.setPixel(x, y, patternAt(patternWindow, chosenArea.topLeft() + QPoint(x, y)));
-    return expected;
-}
-
-// The bounds of the pixels where two pictures of one size differ.
-QRect differences(const QImage &a, const QImage &b)
-{
-    QRect out;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if ((a.pixel(x, y) & 0xffffff) != (b.pixel(x, y) & 0xffffff))
-                out |= QRect(x, y, 1, 1);
-    return out;
-}
-
 // dots per metre of a resolution in dots per inch
 constexpr int dpm72 = 2835, dpm144 = 5669;
 } // namespace

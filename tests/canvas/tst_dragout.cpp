@@ -290,6 +290,11 @@ private slots:
         QFETCH(bool, sidebar);
         QFETCH(QString, text);
         QCOMPARE(CanvasController::hintText(talk, TalkKey::rightCommand, pages, sidebar, QStringLiteral("copy only")), text);
+        // Where the window manager takes Alt+drag, the redaction is offered by its key.
+        QString keyed = text;
+        keyed.replace(QStringLiteral("Alt+drag: redact"), QStringLiteral("B: redact"));
+        QCOMPARE(CanvasController::hintText(talk, TalkKey::rightCommand, pages, sidebar, QStringLiteral("copy only"), true),
+                 keyed);
     }
 };
 

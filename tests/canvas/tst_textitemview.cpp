@@ -223,6 +223,42 @@ private slots:
         QCOMPARE(edited.count(), 1);
     }
 
+    // The edited text's caret stands after the text in the text's colour (not inverted to black
+    // on a white plate), and no focus frame is drawn around the edited text.
+    void caretInTheTextColourWithoutFocusFrame()
+    {
+        Stage stage(comment(TextSide::right, 300, QStringLiteral("ab"), 0));
+        stage.edit();
+        QTextCursor end(stage.text->document());
+        end.movePosition(QTextCursor::End);
+        stage.text->setTextCursor(end);
+        QVERIFY(stage.text->hasFocus());
+        const QRectF frame = stage.text->boundingRect();
+        const auto paint = [&](QStyle::State state) {
+            QImage image(frame.size().toSize() + QSize(8, 8), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            p.translate(4 - frame.left(), 4 - frame.top());
+            QStyleOptionGraphicsItem option;
+            option.exposedRect = frame;
+            option.state = state;
+            stage.text->paint(&p, &option, stage.view.get());
+            return image;
+        };
+        const QImage focused = paint(QStyle::State_HasFocus | QStyle::State_Selected);
+        QCOMPARE(focused, paint(QStyle::State_None));
+        const QRect text = ink(paint(QStyle::State_None));
+        const QColor red = TextLayout::color(stage.text->item());
+        int caret = 0;
+        for (int y = text.top(); y <= text.bottom(); ++y)
+            for (int x = text.right() - 3; x <= text.right(); ++x) {
+                const QColor c = focused.pixelColor(x, y);
+                QVERIFY2(qGray(c.rgb()) > 40, "no black caret");
+                caret += std::abs(c.red() - red.red()) < 40 && std::abs(c.green() - red.green()) < 40;
+            }
+        QVERIFY2(caret >= text.height() / 2, qPrintable(QString::number(caret)));
+    }
+
     // Return, Backspace, Delete, Escape and Tab go to the owner first; what it leaves is a plain
     // edit: a line break (never a line separator), no tab character.
     void commandKeys_data()

@@ -7,6 +7,7 @@
 #include "canvas/TipBubble.h"
 #include "canvas/Toolbar.h"
 #include "export/SendButton.h"
+#include "platform/AltDrag.h"
 #include "platform/Preferences.h"
 #include "platform/fake/FakeScheduler.h"
 
@@ -109,20 +110,26 @@ private slots:
     {
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("text");
-        QTest::newRow("box") << 2 << "Box: Ctrl+drag, or press R";
-        QTest::newRow("redact") << 3 << "Redact (pixelate): Alt+drag, or press B";
-        QTest::newRow("add shot") << 4 << "Take another shot, on a page of its own  (Ctrl+N, or your capture shortcut)";
-        QTest::newRow("blue") << 8 << "Blue  (4)";
-        QTest::newRow("size") << 12 << "Size of arrows and text: Large  ([ and ] change it)";
-        QTest::newRow("redo") << 16 << "Redo  (Ctrl+Shift+Z)";
-        QTest::newRow("zoom") << 17 << "Zoom. Click to fit everything  (Ctrl+0). 100%: Ctrl+1";
-        QTest::newRow("drag out") << 20 << "Drag from here to drop the picture into another app";
+        QTest::addColumn<bool>("altDragTaken"); // the window manager moves windows with Alt+drag
+        QTest::newRow("box") << 2 << "Box: Ctrl+drag, or press R" << false;
+        QTest::newRow("redact") << 3 << "Redact (pixelate): Alt+drag, or press B" << false;
+        QTest::newRow("redact, Alt+drag taken") << 3 << "Redact (pixelate): press B" << true;
+        QTest::newRow("add shot") << 4 << "Take another shot, on a page of its own  (Ctrl+N, or your capture shortcut)"
+                                  << false;
+        QTest::newRow("blue") << 8 << "Blue  (4)" << false;
+        QTest::newRow("size") << 12 << "Size of arrows and text: Large  ([ and ] change it)" << false;
+        QTest::newRow("redo") << 16 << "Redo  (Ctrl+Shift+Z)" << false;
+        QTest::newRow("zoom") << 17 << "Zoom. Click to fit everything  (Ctrl+0). 100%: Ctrl+1" << false;
+        QTest::newRow("drag out") << 20 << "Drag from here to drop the picture into another app" << false;
     }
     void tipsAsRendered()
     {
         QFETCH(int, index);
         QFETCH(QString, text);
+        QFETCH(bool, altDragTaken);
+        AltDrag::setOverride(altDragTaken);
         Bar bar;
+        AltDrag::setOverride(std::nullopt);
         bar.toolbar->hoverNow(bar.control(index));
         QCOMPARE(bar.tip(), text);
     }

@@ -206,10 +206,16 @@ private slots:
         XdgAppRegistry registry({folder}, "C");
 
         QList<std::pair<QString, bool>> done;
+        QList<qint64> pids;
         for (const char *id : {"toucher", "broken", "missing", "not-installed"})
-            registry.launch(id, [&done, id](bool started) { done << std::make_pair(QString(id), started); });
+            registry.launch(id, [&done, &pids, id](bool started, qint64 pid) {
+                done << std::make_pair(QString(id), started);
+                pids << pid;
+            });
         QVERIFY(done.isEmpty()); // always afterwards, on the event loop
         QTRY_COMPARE(done.size(), 4);
+        QVERIFY(pids[0] > 0); // the started process, for finding its windows
+        QCOMPARE(pids.mid(1), (QList<qint64>{0, 0, 0}));
         QCOMPARE(done, (QList<std::pair<QString, bool>>{
                            {"toucher", true}, {"broken", false}, {"missing", false}, {"not-installed", false}}));
         QTRY_VERIFY(QFile::exists(marker));

@@ -166,6 +166,30 @@ private slots:
         QCOMPARE(keys->presses.size(), 1);
     }
 
+    // A launched program whose windows name themselves otherwise than its entry (a launcher script,
+    // another WM_CLASS) is known by its process, now and on the next send.
+    void launchedAppIsKnownByItsProcess()
+    {
+        apps->add("org.example.Chat", "Chat");
+        apps->launchPid = 777;
+        const RunningApp window{31, 777, "chat-bin", "chat-bin"};
+        apps->onLaunch = [&](const QString &) { front->running = {window}; };
+        Destinations::pasteInto("org.example.Chat", std::nullopt, clock);
+        clock->advance(0.5);
+        front->front = window;
+        clock->advance(1.0);
+        QCOMPARE(keys->presses.size(), 1);
+        QCOMPARE(toastText(), QStringLiteral("Pasted into Chat"));
+
+        front->front = running("other", 3);
+        Destinations::pasteInto("org.example.Chat", std::nullopt, clock);
+        QCOMPARE(apps->launches, QStringList{"org.example.Chat"}); // not launched again
+        QCOMPARE(front->activations, QList<RunningApp>{window});
+        front->front = window;
+        clock->advance(1.0);
+        QCOMPARE(keys->presses.size(), 2);
+    }
+
     void launchThatFailsStillEndsTheChain()
     {
         apps->launchFails = true;

@@ -11,6 +11,7 @@
 
 #include "TestEnv.h"
 
+#include <QDir>
 #include <QMenu>
 
 namespace {
@@ -42,6 +43,10 @@ private slots:
     {
         if (QWidget *t = Toast::current())
             t->close();
+        // A new desktop session: the word about the missing tray has not been said.
+        QDir runtime(qEnvironmentVariable("XDG_RUNTIME_DIR"));
+        for (const QString &mark : runtime.entryList({QStringLiteral("quillet-no-tray-*")}, QDir::Files))
+            runtime.remove(mark);
     }
 
     void overAVisibleWindowNothingHappens_data()
@@ -65,13 +70,32 @@ private slots:
     void withoutATrayTheMenuComesToThePointer()
     {
         auto delegate = launch(false);
-        QVERIFY2(toastText().contains("open Quillet™ again to see its menu"), qPrintable(toastText()));
+        QTRY_VERIFY2(toastText().contains("open Quillet™ again to see its menu"), qPrintable(toastText()));
         QVERIFY(toastText().contains("Ctrl+Shift+2"));
         QMenu *menu = delegate->menus()->statusMenu().menu();
         QVERIFY(!menu->isVisible());
         delegate->handleArguments({"quillet"});
         QTRY_VERIFY(menu->isVisible());
         menu->close();
+    }
+
+    // The word about the missing tray waits until no window of ours is shown (it would cover a
+    // welcome or crash window), and comes once in a desktop session.
+    void theNoTrayWordComesOncePerSession()
+    {
+        QWidget window; // the welcome window, say
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto first = launch(false);
+        QTest::qWait(1500);
+        QCOMPARE(toastText(), QString());
+        window.close();
+        QTRY_VERIFY2(toastText().startsWith("Quillet™ has no tray icon on this desktop."), qPrintable(toastText()));
+        Toast::current()->close();
+        first.reset();
+        auto second = launch(false);
+        QTest::qWait(1500);
+        QCOMPARE(toastText(), QString());
     }
 
     // The welcome window also comes when pasting into other applications cannot work.

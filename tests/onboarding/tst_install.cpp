@@ -1,4 +1,5 @@
 #include "onboarding/InstallWindow.h"
+#include "platform/linux/AutostartLoginItem.h"
 
 #include "TestEnv.h"
 
@@ -146,6 +147,59 @@ private slots:
         QCOMPARE(QDir(TestEnv::home() + QStringLiteral("/.local")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList(QStringLiteral("bin")));
         QVERIFY(!QFileInfo::exists(places.madeFrom));
+    }
+
+    // The desktop entry cannot be written (a file stands where its folder goes): what was written
+    // before it is taken back, and an earlier install is back as it was.
+    void aFailedStepTakesBackTheOthers_data()
+    {
+        QTest::addColumn<bool>("earlier");
+        QTest::newRow("first install") << false;
+        QTest::newRow("over an earlier one") << true;
+    }
+    void aFailedStepTakesBackTheOthers()
+    {
+        QFETCH(bool, earlier);
+        QByteArray oldBinary, oldIcon;
+        if (earlier) {
+            QCOMPARE(InstallWindow::install(source, places), std::nullopt);
+            QFile::remove(places.desktopEntry);
+            write(places.icon, "<svg data-quillet-icon='old'/>");
+            oldBinary = readAll(places.binary);
+            oldIcon = readAll(places.icon);
+            QFile newer(source);
+            QVERIFY(newer.open(QIODevice::ReadWrite));
+            QVERIFY(newer.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+        }
+        const QString applications = QFileInfo(places.desktopEntry).path();
+        QDir(applications).removeRecursively();
+        write(applications, "in the way");
+        const auto answer = InstallWindow::install(source, places);
+        QVERIFY(answer);
+        QVERIFY2(answer->contains(QStringLiteral("applications")), qPrintable(*answer));
+        QCOMPARE(QFileInfo::exists(places.binary), earlier);
+        QCOMPARE(QFileInfo::exists(places.icon), earlier);
+        QCOMPARE(readAll(places.binary), oldBinary);
+        QCOMPARE(readAll(places.icon), oldIcon);
+        QVERIFY(!QFileInfo::exists(places.madeFrom));
+        // Nothing set aside is left behind.
+        for (const QString &folder : {QFileInfo(places.binary).path(), QFileInfo(places.icon).path()})
+            for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+                QVERIFY2(name == QLatin1String("quillet") || name == QLatin1String("quillet.svg"), qPrintable(name));
+    }
+
+    // A login item that starts the build starts the installed copy afterwards; none stays none.
+    void theLoginItemMovesToTheInstalledCopy()
+    {
+        places.autostart = TestEnv::home() + QStringLiteral("/config/autostart/quillet.desktop");
+        QCOMPARE(InstallWindow::install(source, places), std::nullopt);
+        QVERIFY(!QFileInfo::exists(places.autostart));
+        QCOMPARE(AutostartLoginItem(places.autostart, source).setEnabled(true), std::nullopt);
+        QFile::remove(places.madeFrom); // installed again
+        QCOMPARE(InstallWindow::install(source, places), std::nullopt);
+        QCOMPARE(readAll(places.autostart), AutostartLoginItem::entry(places.binary));
+        QCOMPARE(InstallWindow::installedText(places),
+                 QStringLiteral("Installed in ~/.local/bin; Quillet™ is now in your applications menu."));
     }
 
     void theInstalledCopyHasNothingToDo()

@@ -1,11 +1,15 @@
 #include "RailFixture.h"
 
 #include "TestEnv.h"
+#include "capture/ClipboardPicture.h"
+#include "export/ExportScene.h"
+#include "history/HistoryFiles.h"
 #include "rail/RailScratch.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -15,6 +19,28 @@ namespace {
 RailDragOut::File pngFile(const QString &name, QColor colour, QSize size = QSize(40, 30))
 {
     return {name, [=]() -> std::optional<RailDragOut::Data> { return RailFixture::picture(size.width(), size.height(), colour); }};
+}
+
+// A page as a screen shows one: lines of text on white, and a photo-like gradient.
+QImage screenPage(QSize size)
+{
+    QImage page(size, QImage::Format_ARGB32_Premultiplied);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int y = 24; y < size.height() / 2; y += 18)
+        p.drawText(8, y, QStringLiteral("Line %1 of the page, with words that wrap at the edge of the window").arg(y));
+    QLinearGradient g(0, 0, size.width(), 0);
+    g.setColorAt(0, QColor(200, 40, 40));
+    g.setColorAt(1, QColor(40, 40, 200));
+    p.fillRect(QRect(0, size.height() / 2, size.width(), size.height() / 2), g);
+    return page;
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void touch(const QString &path)
@@ -98,6 +124,37 @@ private slots:
         QCOMPARE(paths, (QStringList{dir.filePath("Shot.png"), dir.filePath("Shot 2.png"), dir.filePath("Raw.png")}));
         QCOMPARE(QImage(paths.at(1)).pixelColor(1, 1), QColor(Qt::green));
         QCOMPARE(QImage(paths.at(2)).pixelColor(1, 1), QColor(Qt::yellow));
+    }
+
+    // Every way a page leaves as a PNG file gives the size the canvas's drag handle gives (which
+    // saves like Ctrl+S), and the same pixels.
+    void everyWayOutWritesTheSameSize_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QSize>("size");
+        for (const char *way : {"rail drag", "history entry", "clipboard"}) {
+            QTest::addRow("%s, 250x200", way) << way << QSize(250, 200);
+            QTest::addRow("%s, 1440x900", way) << way << QSize(1440, 900);
+        }
+    }
+    void everyWayOutWritesTheSameSize()
+    {
+        QFETCH(QString, way);
+        QFETCH(QSize, size);
+        const QImage page = screenPage(size);
+        QTemporaryDir dir;
+        const QByteArray handle = bytesOf(ExportScene::save(page, dir.filePath("saved"), 1));
+        QVERIFY(!handle.isEmpty());
+        QByteArray out;
+        if (way == "rail drag")
+            out = bytesOf(RailDragOut::writeData(page, "Page.png", dir.path()).path);
+        else if (way == "history entry")
+            out = HistoryFiles::pngData(page);
+        else
+            out = ClipboardPicture::pngData(page, 1);
+        QVERIFY2(qAbs(out.size() - handle.size()) <= handle.size() / 10,
+                 qPrintable(QStringLiteral("%1 bytes, the handle's %2").arg(out.size()).arg(handle.size())));
+        QCOMPARE(QImage::fromData(out).convertToFormat(QImage::Format_ARGB32_Premultiplied), page);
     }
 
     void dragFilesFromTheRail()

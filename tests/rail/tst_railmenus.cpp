@@ -150,6 +150,51 @@ private slots:
         QCOMPARE(calls, (QList<std::pair<bool, double>>{{false, 0.2}, {false, 1.1}, {true, 1.0}}));
     }
 
+    // The canvas window sends its events on, so a wheel reaches the part under the pointer and
+    // goes no further: each part scrolls the rail itself (the first visible row changes), and
+    // with Ctrl each is a pinch.
+    void wheelOverEveryPartOfTheRail_data()
+    {
+        QTest::addColumn<QString>("part");
+        for (const char *part : {"thumbnail", "background", "viewport", "margin"})
+            QTest::newRow(part) << part;
+    }
+    void wheelOverEveryPartOfTheRail()
+    {
+        QFETCH(QString, part);
+        RailFixture f;
+        f.pages(20);
+        f.settle();
+        QWidget *over = part == "thumbnail"    ? static_cast<QWidget *>(f.rail->order().at(1))
+                        : part == "background" ? static_cast<QWidget *>(f.rail->document())
+                        : part == "viewport"   ? f.rail->document()->parentWidget()
+                                               : static_cast<QWidget *>(f.rail);
+        QList<std::pair<bool, double>> pinches;
+        f.rail->onPinch = [&](bool ended, double factor) { pinches.append({ended, factor}); };
+        QCOMPARE(f.rail->visibleTop(), 0.0);
+        wheel(over, -240, Qt::NoModifier);
+        QVERIFY(f.rail->visibleTop() > 0);
+        QVERIFY(pinches.isEmpty());
+        const double top = f.rail->visibleTop();
+        wheel(over, 120, Qt::ControlModifier);
+        QCOMPARE(pinches, (QList<std::pair<bool, double>>{{false, 1.1}}));
+        QCOMPARE(f.rail->visibleTop(), top);
+    }
+
+    // At the end of the rail the wheel still stops there: the canvas behind does not scroll.
+    void wheelAtTheEndStaysWithTheRail()
+    {
+        RailFixture f;
+        f.pages(3);
+        f.settle();
+        const QPointF at(10, 10);
+        QWheelEvent e(at, f.rail->order().first()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(f.rail->order().first(), &e);
+        QVERIFY(e.isAccepted());
+        QCOMPARE(f.rail->visibleTop(), 0.0);
+    }
+
     void ctrlWheelIsAPinch()
     {
         RailFixture f;

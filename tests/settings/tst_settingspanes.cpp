@@ -1,6 +1,7 @@
 #include "SettingsFixture.h"
 #include "platform/BuildInfo.h"
 #include "settings/PanePreferences.h"
+#include "settings/SymbolImages.h"
 
 #include <QJsonArray>
 
@@ -210,6 +211,118 @@ private slots:
         PanePreferences::talkSettingsChanged = nullptr;
     }
 
+    // The open language list: every entry, the current and the highlighted one included, shows
+    // its words in a colour far from its background.
+    void languageListIsReadable()
+    {
+        Preferences::shared().setValue("talk.enabled", true);
+        open(SettingsSection::canvas);
+        f->model().setTalkLanguages({{QStringLiteral("en-US"), QStringLiteral("English (United States)")},
+                                     {QStringLiteral("de-DE"), QStringLiteral("German (Germany)")}});
+        QQuickItem *picker = item("languagePicker");
+        QVERIFY(picker);
+        QMetaObject::invokeMethod(picker, "forceActiveFocus");
+        QObject *popup = picker->property("popup").value<QObject *>();
+        QVERIFY(popup);
+        popup->setProperty("visible", true);
+        QTRY_VERIFY(popup->property("opened").toBool());
+        picker->setProperty("highlightedIndex", 1);
+        QQuickItem *list = popup->property("contentItem").value<QQuickItem *>();
+        QVERIFY(list);
+        QTRY_COMPARE(list->property("count").toInt(), 3);
+        QTest::qWait(100);
+        const QImage shot = f->controller->window()->grabWindow();
+        const qreal scale = shot.width() / qreal(f->controller->window()->width());
+        QQuickItem *entries = list->property("contentItem").value<QQuickItem *>();
+        int checked = 0;
+        for (QQuickItem *entry : entries->childItems()) {
+            if (!entry->isVisible() || entry->height() <= 0 || !entry->property("highlighted").isValid())
+                continue;
+            const QRectF box = entry->mapRectToScene(QRectF(0, 0, entry->width(), entry->height()));
+            const QRect pixels = QRectF(box.topLeft() * scale, box.size() * scale).toRect().adjusted(2, 2, -2, -2);
+            // The background is the colour at the entry's left edge; words are what differs.
+            const QColor background = shot.pixelColor(pixels.left(), pixels.center().y());
+            int ink = 0;
+            for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+                for (int x = pixels.left(); x <= pixels.right(); ++x) {
+                    const QColor c = shot.pixelColor(x, y);
+                    if (qAbs(c.lightnessF() - background.lightnessF()) > 0.45)
+                        ++ink;
+                }
+            QVERIFY2(ink > 30, qPrintable(entry->property("text").toString() + " is not readable"));
+            ++checked;
+        }
+        QCOMPARE(checked, 3);
+        popup->setProperty("visible", false);
+        Preferences::shared().remove("talk.enabled");
+    }
+
+    // A build without report or statistics addresses says so, and shows its switches off and
+    // out of reach.
+    void reportsWithoutAddresses_data()
+    {
+        QTest::addColumn<QString>("reportUrl");
+        QTest::addColumn<QString>("statsUrl");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("neither") << "" << "" << "This build of Quillet™ sends neither reports nor statistics.";
+        QTest::newRow("no reports") << "" << "https://example.org/v1/stats" << "This build of Quillet™ sends no reports.";
+        QTest::newRow("both") << "https://example.org/v1/report" << "https://example.org/v1/stats" << "";
+    }
+    void reportsWithoutAddresses()
+    {
+        QFETCH(QString, reportUrl);
+        QFETCH(QString, statsUrl);
+        QFETCH(QString, note);
+        BuildInfo::overrideValue("QLReportURL", reportUrl.isEmpty() ? QStringLiteral("none") : reportUrl);
+        BuildInfo::overrideValue("QLStatsURL", statsUrl.isEmpty() ? QStringLiteral("none") : statsUrl);
+        Preferences::shared().setValue("reports.auto", true);
+        Preferences::shared().setValue("stats.share", true);
+        open(SettingsSection::reports);
+        QCOMPARE(shown(item("sendsNothing")), !note.isEmpty());
+        if (!note.isEmpty())
+            QVERIFY2(text("sendsNothing").startsWith(note), qPrintable(text("sendsNothing")));
+        for (const auto &[row, on] : {std::pair{QStringLiteral("reportsAuto"), !reportUrl.isEmpty()},
+                                      std::pair{QStringLiteral("shareStats"), !statsUrl.isEmpty()}}) {
+            QQuickItem *control = item("switch", item(row));
+            QCOMPARE(control->property("checked").toBool(), on);
+            QCOMPARE(control->isEnabled(), on);
+        }
+        BuildInfo::overrideValue("QLReportURL", QString());
+        BuildInfo::overrideValue("QLStatsURL", QString());
+        Preferences::shared().remove("reports.auto");
+        Preferences::shared().remove("stats.share");
+    }
+
+    // Every symbol the panes name is drawn in the colour asked for, by the icon theme or, where
+    // it has none, by the application; an unknown name draws nothing.
+    void symbolsDraw_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("drawn");
+        for (const char *name : {"keyboard", "arrow.up.right", "slider.horizontal.3", "lock", "exclamationmark.triangle",
+                                 "exclamationmark.triangle.fill", "envelope", "doc.text", "info.circle", "checkmark",
+                                 "checkmark.circle.fill", "folder", "record.circle", "accessibility", "mic.fill", "link", "menu"})
+            QTest::newRow(name) << QString::fromLatin1(name) << true;
+        QTest::newRow("unknown") << "no.such.symbol" << false;
+    }
+    void symbolsDraw()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, drawn);
+        const QColor ink(0x4C, 0xD4, 0x71);
+        const QImage picture = SymbolImages::render(name, ink, QSize(32, 32)).toImage();
+        int inked = 0, other = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QColor c = picture.pixelColor(x, y);
+                if (c.alpha() < 128)
+                    continue;
+                (qAbs(c.red() - ink.red()) + qAbs(c.green() - ink.green()) + qAbs(c.blue() - ink.blue()) < 40 ? inked : other)++;
+            }
+        QCOMPARE(inked > 20, drawn);
+        QCOMPARE(other, 0);
+    }
+
     void general()
     {
         Preferences::shared().setValue("history.paused", true);
@@ -227,6 +340,9 @@ private slots:
         QCOMPARE(text("installProblem"), QStringLiteral("Could not install: the disk is full"));
         f->model().setInstallProblem(std::nullopt);
         QVERIFY(!shown(item("installProblem")));
+        f->model().setInstallDone(QStringLiteral("Installed in ~/.local/bin; Quillet™ is now in your applications menu."));
+        QVERIFY(shown(item("installDone")));
+        QCOMPARE(text("installDone"), f->model().installDone());
     }
 
     void contact_data()

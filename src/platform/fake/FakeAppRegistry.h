@@ -45,13 +45,16 @@ public:
             id = path.section(QStringLiteral("/applications/"), -1).chopped(8).replace(u'/', u'-');
         return find(id) ? std::optional<QString>(id) : std::nullopt;
     }
-    void launch(const QString &id, std::function<void(bool started)> done) override
+    // The process id a launch reports.
+    qint64 launchPid = 4242;
+
+    void launch(const QString &id, Launched done) override
     {
         launches << id;
         const bool started = !launchFails && find(id).has_value();
         if (started && onLaunch)
             onLaunch(id);
         if (done)
-            done(started);
+            done(started, started ? launchPid : 0);
     }
 };

@@ -30,6 +30,15 @@ public:
         }
         return out;
     }
+    QList<RunningApp> windowsOfProcess(qint64 pid) override
+    {
+        QList<RunningApp> out;
+        for (const RunningApp &app : std::as_const(running)) {
+            if (pid > 0 && app.pid == pid)
+                out << app;
+        }
+        return out;
+    }
     double secondsSinceLastInput() override { return idleSeconds; }
     void startWatching() override { watching = true; }
 

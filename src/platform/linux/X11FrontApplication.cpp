@@ -1,6 +1,7 @@
 #include "platform/linux/X11FrontApplication.h"
 
 #include "platform/AppRegistry.h"
+#include "platform/ProcessTree.h"
 #include "platform/linux/X11Props.h"
 
 #include <QCoreApplication>
@@ -133,6 +134,20 @@ QList<RunningApp> X11FrontApplication::windowsOf(const QString &identifier)
     for (const quint32 window : list.value_or(QList<quint32>())) {
         const std::optional<RunningApp> app = describe(window);
         if (app && app->identifier.compare(identifier, Qt::CaseInsensitive) == 0)
+            windows << *app;
+    }
+    return windows;
+}
+
+QList<RunningApp> X11FrontApplication::windowsOfProcess(qint64 pid)
+{
+    QList<RunningApp> windows;
+    if (pid <= 0)
+        return windows;
+    const auto list = X11Props::values(X11Props::root(), X11Props::atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
+    for (const quint32 window : list.value_or(QList<quint32>())) {
+        const std::optional<RunningApp> app = describe(window);
+        if (app && ProcessTree::descendsFrom(app->pid, pid))
             windows << *app;
     }
     return windows;

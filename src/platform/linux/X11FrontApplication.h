@@ -15,6 +15,7 @@ public:
     std::optional<RunningApp> frontmost() override;
     bool activate(const RunningApp &app) override;
     QList<RunningApp> windowsOf(const QString &identifier) override;
+    QList<RunningApp> windowsOfProcess(qint64 pid) override;
     double secondsSinceLastInput() override;
     void startWatching() override;
 

@@ -29,16 +29,17 @@ QString messagesLocale()
     return QStringLiteral("C");
 }
 
-void finishLater(std::function<void(bool)> done, bool started)
+void finishLater(AppRegistry::Launched done, bool started, qint64 pid)
 {
     if (!done)
         return;
     QObject *context = QCoreApplication::instance();
     if (!context) {
-        done(started);
+        done(started, pid);
         return;
     }
-    QMetaObject::invokeMethod(context, [done = std::move(done), started] { done(started); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(context, [done = std::move(done), started, pid] { done(started, pid); },
+                              Qt::QueuedConnection);
 }
 } // namespace
 
@@ -60,6 +61,9 @@ QStringList XdgAppRegistry::standardFolders()
         if (QDir::isAbsolutePath(dir))
             folders << QDir::cleanPath(dir) + QLatin1String("/applications");
     }
+    // Flatpak's exported entries, for sessions that did not add them to XDG_DATA_DIRS.
+    folders << home + QLatin1String("/flatpak/exports/share/applications")
+            << QStringLiteral("/var/lib/flatpak/exports/share/applications");
     folders.removeDuplicates();
     return folders;
 }
@@ -133,6 +137,7 @@ void XdgAppRegistry::scan()
             app.workingDirectory = entry->string(QStringLiteral("Path"));
             app.startupWMClass = entry->string(QStringLiteral("StartupWMClass"));
             app.categories = entry->list(QStringLiteral("Categories"));
+            app.noDisplay = entry->boolean(QStringLiteral("NoDisplay"));
             m_apps.insert(id, app);
         }
     }
@@ -179,15 +184,16 @@ std::optional<QString> XdgAppRegistry::idForFile(const QString &path)
     return std::nullopt;
 }
 
-void XdgAppRegistry::launch(const QString &id, std::function<void(bool started)> done)
+void XdgAppRegistry::launch(const QString &id, Launched done)
 {
     const std::optional<InstalledApp> app = find(id);
     const std::optional<QStringList> command = app ? DesktopEntry::splitExec(app->exec) : std::nullopt;
     bool started = false;
+    qint64 pid = 0;
     if (command) {
         const QString workingDirectory =
             QFileInfo(app->workingDirectory).isDir() ? app->workingDirectory : QDir::homePath();
-        started = QProcess::startDetached(command->first(), command->mid(1), workingDirectory);
+        started = QProcess::startDetached(command->first(), command->mid(1), workingDirectory, &pid);
     }
-    finishLater(std::move(done), started);
+    finishLater(std::move(done), started, started ? pid : 0);
 }

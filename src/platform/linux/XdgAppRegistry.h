@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // The desktop entries of the XDG data folders: $XDG_DATA_HOME/applications first, then the
-// applications folder of each $XDG_DATA_DIRS entry; the first file found for an id wins, and one
+// applications folder of each $XDG_DATA_DIRS entry, then Flatpak's exported entries; the first file found for an id wins, and one
 // that is hidden or not an application hides the id from the folders after it. The scan is kept
 // until one of the folders (or their subfolders) changes; each question first compares the
 // folders' modification times with those of the scan.
@@ -21,7 +21,7 @@ public:
     std::optional<InstalledApp> find(const QString &id) override;
     QList<InstalledApp> all() override;
     std::optional<QString> idForFile(const QString &path) override;
-    void launch(const QString &id, std::function<void(bool started)> done) override;
+    void launch(const QString &id, Launched done) override;
 
     // How many times the folders were read (tests and benchmarks).
     int scans() const { return m_scans; }

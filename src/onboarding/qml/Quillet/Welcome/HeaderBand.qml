@@ -7,13 +7,18 @@ import QtQuick.Window
 Item {
     id: band
     required property QtObject welcome
+    // Drawn inside, the whole quill shows: the header starts 3 above the band, so the art (15
+    // below the header's top) stays clear of the window's top edge.
+    readonly property real headerY: -3
+    readonly property real room: welcome.headerInside ? 108 : 0
     clip: true
 
     WelcomeHeader {
         visible: band.welcome.headerInside
+        whole: true
         welcome: band.welcome
         x: (band.width - width) / 2
-        y: -111
+        y: band.headerY
     }
     MouseArea {
         enabled: band.welcome.headerInside
@@ -30,7 +35,7 @@ Item {
         }
         onClicked: mouse => {
             if (!dragged)
-                band.welcome.headerClick(mouse.x - (band.width - 460) / 2, mouse.y + 111)
+                band.welcome.headerClick(mouse.x - (band.width - 460) / 2, mouse.y - band.headerY)
         }
     }
 }

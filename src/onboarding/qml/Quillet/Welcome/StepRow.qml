@@ -21,7 +21,8 @@ RowLayout {
             default: return ""
             }
         }
-        return done ? "Done. Quillet™ lives in the tray." : "Take your first shot"
+        return !done ? "Take your first shot"
+               : welcome.hasTray ? "Done. Quillet™ lives in the tray." : "Done. Quillet™ keeps running."
     }
     spacing: 14
 
@@ -225,7 +226,8 @@ RowLayout {
                 lineHeight: 1.2
                 font.pixelSize: 14
                 color: WelcomePalette.secondary
-                text: row.done ? "That’s it. Quillet™ lives in the tray; recent captures are there too."
+                text: row.done ? (row.welcome.hasTray ? "That’s it. Quillet™ lives in the tray; recent captures are there too."
+                                  : "That’s it. Quillet™ keeps running without a tray icon on this desktop: open Quillet™ again to see its menu and your recent captures.")
                       : !parent.ready ? "Once the steps above are available, press your shortcut and drag over something."
                       : row.welcome.shortcutText.length > 0
                         ? "Press " + row.welcome.shortcutText + ", drag over something, draw an arrow and type. Ctrl+C copies and closes."

@@ -1,22 +1,23 @@
 import QtQuick
 import Quillet.Ui
 
-// The mascot at its melt stage, the title and the tagline, 460 × 400. Only the part below the
-// welcome window's top edge (the lower 289) is drawn.
+// The mascot at its melt stage, the title and the tagline, 460 × 400. Riding over the window's
+// top edge only the part below it (the lower 289) is drawn; inside the window, all of it.
 Item {
     id: header
     required property QtObject welcome
+    property bool whole: false
     width: 460
     height: 400
 
     Item {
         id: mask
-        y: 111
+        y: header.whole ? 0 : 111
         width: 460
-        height: 289
+        height: 400 - y
         clip: true
         Item {
-            y: -111
+            y: -mask.y
             width: 460
             height: 400
             Repeater {

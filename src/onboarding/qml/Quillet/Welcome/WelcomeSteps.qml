@@ -17,6 +17,18 @@ Rectangle {
     Component.onCompleted: welcome.reportHeight(implicitHeight)
     Keys.onReturnPressed: welcome.finish()
     Keys.onEnterPressed: welcome.finish()
+    // Escape (unless a shortcut is being recorded, which takes it) and Ctrl+W close the window.
+    Keys.onEscapePressed: event => {
+        if (root.welcome.recording) {
+            event.accepted = false;
+            return;
+        }
+        root.Window.window.close();
+    }
+    Shortcut {
+        sequences: [StandardKey.Close]
+        onActivated: root.Window.window.close()
+    }
 
     // Several rows may change at once: one report for all of them.
     Timer {
@@ -37,10 +49,11 @@ Rectangle {
         spacing: 0
 
         HeaderBand {
+            id: band
             objectName: "headerBand"
             welcome: root.welcome
             Layout.fillWidth: true
-            Layout.preferredHeight: 230
+            Layout.preferredHeight: 230 + band.room
         }
 
         ColumnLayout {

@@ -66,28 +66,22 @@ Item {
             Layout.alignment: Qt.AlignHCenter
             Layout.topMargin: 22
             spacing: 3
-            Text {
+            TextLink {
                 objectName: "mail"
                 visible: pane.prefs.makerEmail.length > 0
                 Layout.alignment: Qt.AlignHCenter
-                textFormat: Text.StyledText
-                text: "<a href=\"mail\">" + pane.prefs.makerEmail + "</a>"
-                font.pixelSize: 12
-                font.weight: Font.Medium
-                linkColor: WelcomePalette.primary
-                onLinkActivated: pane.prefs.writeMail()
+                text: pane.prefs.makerEmail
+                onActivated: pane.prefs.writeMail()
             }
-            Text {
+            Row {
                 objectName: "links"
                 Layout.alignment: Qt.AlignHCenter
                 Layout.topMargin: 8
-                textFormat: Text.StyledText
-                text: "<a href=\"/terms/\">Terms</a> &nbsp;&nbsp; <a href=\"/privacy/\">Privacy</a> &nbsp;&nbsp; <a href=\"/accessibility/\">Accessibility</a> &nbsp;&nbsp; <a href=\"legal\">All Legal</a>"
-                font.pixelSize: 12
-                font.weight: Font.Medium
-                color: WelcomePalette.secondary
-                linkColor: WelcomePalette.primary
-                onLinkActivated: link => link === "legal" ? pane.settings.select(6) : pane.prefs.openLegal(link)
+                spacing: 16
+                TextLink { text: "Terms"; onActivated: pane.prefs.openLegal("/terms/") }
+                TextLink { text: "Privacy"; onActivated: pane.prefs.openLegal("/privacy/") }
+                TextLink { text: "Accessibility"; onActivated: pane.prefs.openLegal("/accessibility/") }
+                TextLink { text: "All Legal"; onActivated: pane.settings.select(6) }
             }
         }
     }

@@ -99,6 +99,7 @@ ColumnLayout {
                             color: parent.checked ? Qt.rgba(1, 1, 1, 0.22) : Qt.rgba(1, 1, 1, 0.06)
                             border.width: 0.5
                             border.color: Qt.rgba(1, 1, 1, 0.12)
+                            FocusRing { shown: parent.parent.visualFocus; gap: 1; itemRadius: 7 }
                         }
                     }
                 }
@@ -122,25 +123,15 @@ ColumnLayout {
                         : pane.prefs.words("Turned into text on this Mac. Nothing is recorded or sent.")
                 size: 14
             }
-            ComboBox {
+            Picker {
                 id: language
                 objectName: "languagePicker"
+                Layout.minimumWidth: implicitWidth
                 readonly property var entries: [{ code: "", name: pane.prefs.thisComputerLanguage }]
                                                .concat(pane.settings.talkLanguages)
                 model: entries
                 textRole: "name"
                 valueRole: "code"
-                implicitContentWidthPolicy: ComboBox.WidestText
-                palette.button: WelcomePalette.keycap
-                palette.buttonText: WelcomePalette.primary
-                palette.text: WelcomePalette.primary
-                palette.window: WelcomePalette.openCard
-                palette.base: WelcomePalette.openCard
-                palette.highlight: WelcomePalette.accent
-                palette.highlightedText: "white"
-                palette.light: WelcomePalette.keycap
-                palette.mid: WelcomePalette.keycap
-                palette.dark: WelcomePalette.primary
                 currentIndex: Math.max(0, entries.findIndex(e => e.code === pane.prefs.talkLanguage))
                 onActivated: index => pane.prefs.talkLanguage = entries[index].code
             }
@@ -158,7 +149,7 @@ ColumnLayout {
             spacing: 12
             RowText { title: "Save folder"; detail: pane.prefs.words("Where ⌘S puts the picture."); size: 14 }
             RowLayout {
-                spacing: 5
+                spacing: 6
                 Layout.maximumWidth: 200
                 Layout.alignment: Qt.AlignVCenter
                 Symbol { name: "folder"; font.pixelSize: 13; color: WelcomePalette.primary }
@@ -167,6 +158,8 @@ ColumnLayout {
                     Layout.fillWidth: true
                     text: pane.settings.saveFolder
                     wrapMode: Text.WrapAnywhere
+                    // Beside the folder symbol, centred with it however tall the layout makes it.
+                    verticalAlignment: Text.AlignVCenter
                     font.pixelSize: 13
                     font.weight: Font.Medium
                     color: WelcomePalette.primary

@@ -15,10 +15,11 @@ ColumnLayout {
     spacing: 12
 
     component Field: Rectangle {
+        property bool focused: false
         radius: 10
         color: Qt.rgba(0, 0, 0, 0.24)
-        border.width: 0.5
-        border.color: Qt.rgba(1, 1, 1, 0.10)
+        border.width: focused ? 2 : 0.5
+        border.color: focused ? WelcomePalette.focus : Qt.rgba(1, 1, 1, 0.10)
     }
 
     SettingsCard {
@@ -44,13 +45,13 @@ ColumnLayout {
                 color: WelcomePalette.primary
                 text: pane.settings.contactEmail
                 onTextEdited: pane.settings.contactEmail = text
-                background: Field {}
+                background: Field { focused: email.activeFocus }
             }
             Text { Layout.topMargin: 6; text: "Message"; font.pixelSize: 12; font.weight: Font.DemiBold; color: WelcomePalette.secondary }
             ScrollView {
                 Layout.fillWidth: true
                 Layout.preferredHeight: 190
-                background: Field {}
+                background: Field { focused: message.activeFocus }
                 TextArea {
                     id: message
                     objectName: "message"
@@ -59,6 +60,9 @@ ColumnLayout {
                     leftPadding: 7
                     rightPadding: 7
                     wrapMode: TextEdit.Wrap
+                    // Tab goes on to the next control rather than into the message.
+                    Keys.onTabPressed: event => { nextItemInFocusChain(true).forceActiveFocus(Qt.TabFocusReason); }
+                    Keys.onBacktabPressed: event => { nextItemInFocusChain(false).forceActiveFocus(Qt.BacktabFocusReason); }
                     font.pixelSize: 14
                     color: WelcomePalette.primary
                     text: pane.settings.contactMessage

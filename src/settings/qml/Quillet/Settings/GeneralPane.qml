@@ -60,6 +60,18 @@ ColumnLayout {
     }
 
     Text {
+        objectName: "installDone"
+        visible: pane.settings.installDone.length > 0 && pane.settings.installProblem.length === 0
+        Layout.fillWidth: true
+        Layout.leftMargin: 2
+        Layout.rightMargin: 2
+        text: pane.settings.installDone
+        wrapMode: Text.Wrap
+        font.pixelSize: 12
+        color: WelcomePalette.greenText
+    }
+
+    Text {
         objectName: "installProblem"
         visible: pane.settings.installProblem.length > 0
         Layout.fillWidth: true

@@ -21,9 +21,16 @@ ColumnLayout {
                 spacing: 0
                 Hairline { objectName: "hairline"; visible: index > 0; inset: 18 }
                 Item {
+                    id: document
                     objectName: "document-" + index
                     Layout.fillWidth: true
                     implicitHeight: Math.max(50, line.implicitHeight + 18)
+                    activeFocusOnTab: true
+                    Accessible.role: Accessible.Link
+                    Accessible.name: modelData.title
+                    Keys.onSpacePressed: pane.prefs.openLegal(modelData.path)
+                    Keys.onReturnPressed: pane.prefs.openLegal(modelData.path)
+                    FocusRing { shown: document.activeFocus; gap: -2; itemRadius: 10 }
                     RowLayout {
                         id: line
                         anchors.fill: parent
@@ -31,7 +38,7 @@ ColumnLayout {
                         anchors.rightMargin: 18
                         spacing: 16
                         RowText { title: modelData.title; detail: modelData.detail; size: 14 }
-                        Symbol { name: "arrow.up.right"; font.pixelSize: 12; font.weight: Font.DemiBold; color: WelcomePalette.tertiary }
+                        Symbol { name: "link"; font.pixelSize: 12; font.weight: Font.DemiBold; color: WelcomePalette.tertiary }
                     }
                     MouseArea {
                         anchors.fill: parent

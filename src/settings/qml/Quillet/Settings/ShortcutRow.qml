@@ -62,10 +62,18 @@ ColumnLayout {
             status: row.status
         }
         Item {
+            id: keycaps
             objectName: "keycaps"
             visible: !row.recording && row.caps.length > 0
             implicitWidth: capsRow.implicitWidth
             implicitHeight: capsRow.implicitHeight
+            // A stop of the Tab chain: Space or Return records a new shortcut, as a click does.
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: "Change the shortcut of " + row.title
+            Keys.onSpacePressed: row.settings.toggleRecording(row.action)
+            Keys.onReturnPressed: row.settings.toggleRecording(row.action)
+            FocusRing { shown: keycaps.activeFocus; itemRadius: 5 }
             RowLayout {
                 id: capsRow
                 spacing: 4

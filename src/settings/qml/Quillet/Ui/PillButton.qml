@@ -34,5 +34,6 @@ Button {
                : (control.down ? Qt.rgba(1, 1, 1, 0.16) : control.hovered && control.enabled ? Qt.rgba(1, 1, 1, 0.12) : Qt.rgba(1, 1, 1, 0.08))
         border.width: control.prominent ? 0 : 0.5
         border.color: Qt.rgba(1, 1, 1, 0.18)
+        FocusRing { shown: control.visualFocus; itemRadius: height / 2 }
     }
 }

@@ -1,6 +1,7 @@
 import QtQuick
 
-// The mascot at a melt stage 0…9; a change of stage cross-fades over 0.3 s.
+// The mascot at a melt stage 0…9, the welcome window's quill pictures; a change of stage
+// cross-fades over 0.3 s.
 Item {
     id: stack
     property int stage: 0
@@ -11,7 +12,7 @@ Item {
         Image {
             required property int index
             anchors.fill: parent
-            source: "qrc:/MeltIcons/melt-" + index + ".png"
+            source: "qrc:/WelcomeQuill/melt-" + index + ".png"
             fillMode: Image.PreserveAspectFit
             smooth: true
             mipmap: true

@@ -33,6 +33,8 @@ Item {
                 y: parent.height / 2 - height / 2
                 radius: 11
                 color: control.checked ? WelcomePalette.accent : Qt.rgba(1, 1, 1, 0.16)
+                opacity: control.enabled ? 1 : 0.4
+                FocusRing { shown: control.visualFocus; itemRadius: 11 }
                 Rectangle {
                     x: control.checked ? parent.width - width - 2 : 2
                     y: 2

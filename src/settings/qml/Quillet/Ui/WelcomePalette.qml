@@ -17,4 +17,6 @@ QtObject {
     readonly property color keycap: "#3C3C42"
     // Not one of the twelve: the desktop's accent, for prominent buttons and recording.
     readonly property color accent: "#0A84FF"
+    // The keyboard focus ring: the accent, lighter, to stand out on the dark cards.
+    readonly property color focus: "#64B0FF"
 }
