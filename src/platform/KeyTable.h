@@ -32,9 +32,6 @@ constexpr int A = 0, S = 1, D = 2, F = 3, H = 4, G = 5, Z = 6, X = 7, C = 8, V =
 namespace EventFlag {
 constexpr quint64 Shift = 1ull << 17, Control = 1ull << 18, Option = 1ull << 19,
                   Command = 1ull << 20;
-// Set with the arrow keys and the keypad's keys (numeric pad), and with the function-key row and
-// the arrows (function).
-constexpr quint64 NumericPad = 1ull << 21, Function = 1ull << 23;
 }
 
 namespace KeyTable {
