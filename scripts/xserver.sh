@@ -4,7 +4,22 @@
 # none (its display id is its name's atom). `xserver_start WxH` starts one monitor of that size.
 xserver_pids=()
 
+# QUILLET_TEST_DISPLAY=N (or :N) names the display to start; without it the first free one
+# from :90 up is taken.
 xserver_free_display() {
+  if [ -n "${QUILLET_TEST_DISPLAY:-}" ]; then
+    local given=${QUILLET_TEST_DISPLAY#:}
+    if ! [[ "$given" =~ ^[0-9]+$ ]]; then
+      echo "xserver: QUILLET_TEST_DISPLAY=$QUILLET_TEST_DISPLAY is no display number" >&2
+      return 1
+    fi
+    if [ -e "/tmp/.X${given}-lock" ] || [ -e "/tmp/.X11-unix/X${given}" ]; then
+      echo "xserver: display :$given (QUILLET_TEST_DISPLAY) is in use" >&2
+      return 1
+    fi
+    echo "$given"
+    return 0
+  fi
   local n=90
   while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
   echo "$n"
@@ -13,7 +28,7 @@ xserver_free_display() {
 xserver_start() {
   local size=${1:-}
   local n
-  n=$(xserver_free_display)
+  n=$(xserver_free_display) || return 1
   export DISPLAY=":${n}"
   export XAUTHORITY
   XAUTHORITY=$(mktemp /tmp/quillet-xauth.XXXXXX)

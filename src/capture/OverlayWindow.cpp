@@ -13,11 +13,44 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <memory>
+
 std::function<std::unique_ptr<WindowEdges>()> OverlayWindow::makeEdges;
 
 namespace {
 // The overlay that holds the keyboard now; a new key window takes it over.
 QPointer<OverlayWindow> keyWindow;
+
+// While an overlay holds the keyboard grab every key is the overlay's, but the toolkit hands a
+// key to the window it last saw take the focus. The overlay's focus-in can come after the first
+// key, and the window manager may hand the focus back to a managed window of ours (the welcome
+// window, the settings): a key for another of our windows goes on to the grabbing overlay.
+class GrabbedKeys : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWindowType())
+            return false;
+        QWindow *target = keyWindow && keyWindow->holdsKeyboard() ? keyWindow->windowHandle() : nullptr;
+        if (!target || watched == target)
+            return false;
+        const std::unique_ptr<QEvent> copy(event->clone());
+        QCoreApplication::sendEvent(target, copy.get());
+        return true;
+    }
+};
+
+void routeGrabbedKeys()
+{
+    static GrabbedKeys *filter = nullptr;
+    if (filter || !qApp)
+        return;
+    filter = new GrabbedKeys;
+    filter->setParent(qApp);
+    qApp->installEventFilter(filter);
+}
 
 bool isKeypadEnter(const QKeyEvent *event)
 {
@@ -108,8 +141,10 @@ void OverlayWindow::makeKeyAndOrderFront()
     if (m_content)
         m_content->setFocus(Qt::ActiveWindowFocusReason);
     // No window manager hands the keyboard to an overlay: take it.
-    if (!isTitled())
-        windowHandle()->setKeyboardGrabEnabled(true);
+    if (!isTitled()) {
+        routeGrabbedKeys();
+        m_grabbed = windowHandle()->setKeyboardGrabEnabled(true);
+    }
 }
 
 void OverlayWindow::becomeCanvas(const QRect &content)
@@ -169,6 +204,7 @@ void OverlayWindow::releaseKeyboard()
     if (m_key && windowHandle())
         windowHandle()->setKeyboardGrabEnabled(false);
     m_key = false;
+    m_grabbed = false;
     if (keyWindow == this)
         keyWindow = nullptr;
 }

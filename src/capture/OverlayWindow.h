@@ -48,6 +48,8 @@ public:
     // stays below every other window and takes nothing).
     void becomeCanvas(const QRect &content);
     bool isKey() const { return m_key; }
+    // Whether it holds the keyboard grab now (an overlay, not the canvas).
+    bool holdsKeyboard() const { return m_grabbed; }
     // The area the window covers as an overlay (global points).
     QRect frame() const { return m_frame; }
     // Makes an overlay that was ordered out ready for another capture: its content view goes
@@ -74,5 +76,6 @@ private:
     QPointer<QWidget> m_content;
     QRect m_frame;
     bool m_key = false;
+    bool m_grabbed = false;
     bool m_replacing = false;
 };

@@ -55,6 +55,29 @@ QIcon placeholderIcon()
     return icon;
 }
 
+// The icon at exactly the list's size, smaller pictures scaled up and centred, so that every name
+// starts at the same place.
+QIcon fitted(const QIcon &icon)
+{
+    QIcon out;
+    for (const qreal ratio : {1.0, 2.0}) {
+        const QSize side = QSize(iconSide, iconSide) * ratio;
+        QPixmap picture = icon.pixmap(QSize(iconSide, iconSide), ratio);
+        if (picture.isNull())
+            continue;
+        if (picture.size() != side)
+            picture = picture.scaled(side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QPixmap cell(side);
+        cell.fill(Qt::transparent);
+        QPainter p(&cell);
+        p.drawPixmap((side.width() - picture.width()) / 2, (side.height() - picture.height()) / 2, picture);
+        p.end();
+        cell.setDevicePixelRatio(ratio);
+        out.addPixmap(cell);
+    }
+    return out;
+}
+
 // The applications as list rows; icons are looked up the first time a row is shown.
 class AppChoiceModel : public QAbstractListModel
 {
@@ -89,7 +112,7 @@ private:
     {
         auto it = m_icons.find(row);
         if (it == m_icons.end()) {
-            QIcon icon = AppRegistry::icon(m_apps.at(row));
+            QIcon icon = fitted(AppRegistry::icon(m_apps.at(row)));
             if (icon.isNull())
                 icon = placeholderIcon();
             it = m_icons.insert(row, icon);

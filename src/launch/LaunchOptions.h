@@ -29,14 +29,31 @@ struct LaunchOptions {
     // The settings sections of "--settings": the value split at "+", empty pieces dropped.
     QStringList settingsSections() const;
 
+    // What the process answers by itself, before any hand-over to a running copy and before any
+    // toolkit set-up: the help, the version line, or an option it does not know (status 2).
+    // None when the start goes on.
+    struct Answer {
+        int status = 0;
+        QString out; // for standard output
+        QString err; // for standard error
+    };
+    static std::optional<Answer> answerAlone(const QStringList &arguments, bool releaseBuild,
+                                             const QString &versionLine);
+    static QString helpText(bool releaseBuild);
+
     // The pictures named on the command line: every argument after the program path that is no
-    // option ("-" first) and no option's value, as a path or a file:// URL.
+    // option ("-" first) and no option's value, and every argument after "--", as a path or a
+    // file:// URL.
     static QStringList files(const QStringList &arguments);
     // The arguments with every relative picture path made absolute against folder, as a later
     // start hands them to the running instance (which has a working folder of its own).
     static QStringList withAbsolutePaths(const QStringList &arguments, const QString &folder);
 
-    bool has(const QString &word) const { return arguments.contains(word); }
+    // Options are read up to the first "--"; what follows it names pictures only.
+    bool has(const QString &word) const;
     // The argument right after the first one equal to word.
     std::optional<QString> valueAfter(const QString &word) const;
+
+private:
+    qsizetype optionsEnd() const;
 };

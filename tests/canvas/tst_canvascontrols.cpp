@@ -12,6 +12,8 @@
 #include "platform/fake/FakeScheduler.h"
 
 #include <QLabel>
+#include <QNativeGestureEvent>
+#include <QPointingDevice>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -231,6 +233,24 @@ private slots:
         QVERIFY(c->scrollView->origin().y() > origin.y());
     }
 
+    // A touchpad pinch, where the platform reports one, zooms about the fingers.
+    void pinchZoomsAboutTheFingers()
+    {
+        CanvasFixture f(QSize(1440, 875));
+        CanvasController *c = f.open(QRectF(100, 100, 600, 400));
+        c->endEditing();
+        c->scrollView->setView(1, c->scrollView->origin());
+        QWidget *viewport = c->scrollView->viewport();
+        const QPointF at(520.5, 260.25);
+        const QPointF under = c->scrollView->documentPoint(at);
+        QNativeGestureEvent pinch(Qt::ZoomNativeGesture, QPointingDevice::primaryPointingDevice(), 2, at, at,
+                                  viewport->mapToGlobal(at), 0.5, QPointF());
+        QApplication::sendEvent(viewport, &pinch);
+        QCOMPARE(c->scrollView->magnification(), 1.5);
+        const QPointF moved = (c->scrollView->documentPoint(at) - under) * 1.5;
+        QVERIFY(qAbs(moved.x()) <= 1 && qAbs(moved.y()) <= 1);
+    }
+
     // With two pages the rail shows: at every size every control of the toolbar lies inside
     // the canvas area (off the rail and the sidebar) and inside the window, and so does the hint.
     void narrowWindowsKeepEveryControl_data()
@@ -260,9 +280,11 @@ private slots:
         }
         QVERIFY(area.contains(QRectF(c->hint->geometry())));
         const QByteArray shots = qgetenv("QUILLET_CANVAS_SHOTS");
-        if (!shots.isEmpty())
+        if (!shots.isEmpty()) {
+            QTest::qWait(800); // the toolbar and the hint line fade in
             f.view->grab().save(QStringLiteral("%1/canvas-%2x%3.png")
                                     .arg(QString::fromLocal8Bit(shots)).arg(size.width()).arg(size.height()));
+        }
     }
 };
 

@@ -2,7 +2,7 @@
 // (one painted by Qt, two by a plain xcb client that leaves 0x00 or garbage in the fourth byte of
 // each pixel), and every way the picture leaves it compared with the pattern pixel for pixel: the
 // clipboard capture, the canvas's Return (PNG and TIFF), Ctrl+S and drag-out, a whole display, a
-// mosaic, the history entry's pictures and a reopened capture after a restart.
+// mosaic, two pages' and a history entry's pictures, and a reopened capture after a restart.
 #include "../canvas/CanvasDragOut.h"
 #include "PatternSource.h"
 #include "RealApp.h"
@@ -28,13 +28,13 @@ using PatternSource::Kind;
 
 namespace {
 constexpr uint32_t XK_Control_L = 0xffe3, XK_Shift_L = 0xffe1, XK_Super_L = 0xffeb, XK_2 = 0x32,
-                   XK_Return = 0xff0d, XK_s = 0x73, XK_f = 0x66;
+                   XK_Return = 0xff0d, XK_s = 0x73, XK_f = 0x66, XK_n = 0x6e, XK_Tab = 0xff09, XK_Escape = 0xff1b;
 
 // Where the pattern windows sit, and the area of them every capture takes.
 const QRect patternPlace(300, 200, 420, 300);
 const QRect area(340, 230, 200, 150);
 
-enum class Way { clipboardCapture, canvasReturn, canvasSave, dragOut, wholeDisplay, pixelation, historyAndReopen };
+enum class Way { clipboardCapture, canvasReturn, canvasSave, dragOut, wholeDisplay, pixelation, pages, historyAndReopen };
 
 const char *wayName(Way way)
 {
@@ -45,6 +45,7 @@ const char *wayName(Way way)
     case Way::dragOut: return "drag-out";
     case Way::wholeDisplay: return "whole display";
     case Way::pixelation: return "pixelation";
+    case Way::pages: return "two pages";
     case Way::historyAndReopen: return "history and reopen";
     }
     return "";
@@ -66,6 +67,34 @@ void takeClipboard()
 {
     QGuiApplication::clipboard()->setText(QStringLiteral("the test's"));
     QTest::qWait(50);
+}
+
+// Whether a history entry's pictures are all written.
+bool written(const QString &id)
+{
+    const QDir entry(Recents::folder() + QLatin1Char('/') + id);
+    return entry.exists(QStringLiteral("rail.png")) && entry.exists(QStringLiteral("thumb.png"))
+        && !entry.entryList({QStringLiteral("shot-*.png")}, QDir::Files).isEmpty();
+}
+
+// Where a history entry's pictures differ from the page's pixels: its one shot, its rail
+// picture (the page itself, under 720 pixels wide) and its thumbnail. Empty when they do not.
+QString historyFault(const QString &id, const QImage &expected)
+{
+    const QDir entry(Recents::folder() + QLatin1Char('/') + id);
+    const QStringList shots = entry.entryList({QStringLiteral("shot-*.png")}, QDir::Files);
+    if (shots.size() != 1)
+        return QStringLiteral("%1 shot pictures").arg(shots.size());
+    const std::pair<const char *, QString> faults[] = {
+        {"shot: ", RawPattern::firstDifference(QImage(entry.filePath(shots.first())), expected)},
+        {"rail: ", RawPattern::firstDifference(QImage(entry.filePath(QStringLiteral("rail.png"))), expected)},
+        {"thumb: ", RawPattern::firstDifference(QImage(entry.filePath(QStringLiteral("thumb.png"))),
+                                                Recents::thumbnail(expected.convertToFormat(QImage::Format_ARGB32_Premultiplied)))},
+    };
+    for (const auto &[what, fault] : faults)
+        if (!fault.isEmpty())
+            return QLatin1String(what) + fault;
+    return {};
 }
 
 // Where the canvas shows expected one for one on the screen, or an empty rect.
@@ -196,7 +225,7 @@ private slots:
         QTest::addColumn<Kind>("source");
         QTest::addColumn<Way>("way");
         for (Way way : {Way::clipboardCapture, Way::canvasReturn, Way::canvasSave, Way::dragOut, Way::wholeDisplay,
-                        Way::pixelation, Way::historyAndReopen})
+                        Way::pixelation, Way::pages, Way::historyAndReopen})
             for (Kind source : PatternSource::all)
                 QTest::addRow("%s, %s", PatternSource::name(source), wayName(way)) << source << way;
     }
@@ -311,27 +340,50 @@ private slots:
             fault = PatternSource::firstDifference(copied, made);
             break;
         }
+        case Way::pages: {
+            // Ctrl+N in the canvas: a second capture of another area on a page of its own. Closed,
+            // the canvas leaves both pages in the history, each with its own pictures.
+            QVERIFY(overlayFor({XK_Control_L, XK_Shift_L}));
+            input.drag(area.topLeft(), area.bottomRight() + QPoint(1, 1));
+            xcb_window_t canvas = 0;
+            QTRY_VERIFY_WITH_TIMEOUT((canvas = desktop.window(QStringLiteral("Quillet™"))) != 0, 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(desktop.focus(), canvas, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!desktop.keyboardTaken(), 5000);
+            QTest::qWait(300);
+            const QRect second(360, 250, 180, 130);
+            const QImage secondPixels = window->pixels(second);
+            input.chord({XK_Control_L}, XK_n);
+            QTRY_VERIFY_WITH_TIMEOUT(desktop.keyboardTaken(), 10000);
+            QTest::qWait(300);
+            input.drag(second.topLeft(), second.bottomRight() + QPoint(1, 1));
+            window.reset();
+            QVERIFY(!canvasShowing(secondPixels).isEmpty());
+            // The new page's comment is open for typing: Tab ends it, Escape closes.
+            input.chord({}, XK_Tab);
+            QTest::qWait(200);
+            const int before = closed();
+            input.chord({}, XK_Escape);
+            QTRY_VERIFY_WITH_TIMEOUT(closed() > before, 10000);
+            QString newest;
+            QTRY_VERIFY_WITH_TIMEOUT(!Recents::list().isEmpty() && (newest = Recents::list().first().id, true)
+                                         && Recents::group(newest).ids.size() == 2,
+                                     10000);
+            const QStringList ids = Recents::group(newest).ids; // the newer page first
+            QTRY_VERIFY_WITH_TIMEOUT(written(ids[0]) && written(ids[1]), 10000);
+            fault = historyFault(ids[0], secondPixels);
+            QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("second page ") + fault));
+            fault = historyFault(ids[1], expected);
+            if (!fault.isEmpty())
+                fault.prepend(QStringLiteral("first page "));
+            break;
+        }
         case Way::historyAndReopen: {
             QVERIFY(!canvasOfArea(expected, window).isEmpty());
             QVERIFY(copyAndClose());
-            // The entry as the history holds it: the shot, the page's rail picture (the page
-            // itself, being under 720 pixels wide) and its thumbnail.
-            Recents::Entry entry;
-            QTRY_VERIFY_WITH_TIMEOUT(!Recents::list().isEmpty()
-                                         && QFile::exists((entry = Recents::list().first()).folder + "/rail.png")
-                                         && QFile::exists(entry.folder + "/thumb.png"),
-                                     10000);
-            QTest::qWait(300);
-            const QStringList shots = QDir(entry.folder).entryList({QStringLiteral("shot-*.png")}, QDir::Files);
-            QCOMPARE(shots.size(), 1);
-            fault = PatternSource::firstDifference(QImage(entry.folder + QLatin1Char('/') + shots.first()), expected);
-            QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("shot: ") + fault));
-            fault = PatternSource::firstDifference(QImage(entry.folder + "/rail.png"), expected);
-            QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("rail: ") + fault));
-            const QImage thumb(entry.folder + "/thumb.png");
-            fault = PatternSource::firstDifference(
-                thumb, Recents::thumbnail(expected.convertToFormat(QImage::Format_ARGB32_Premultiplied)));
-            QVERIFY2(fault.isEmpty(), qPrintable(QStringLiteral("thumb: ") + fault));
+            QString entry;
+            QTRY_VERIFY_WITH_TIMEOUT(!Recents::list().isEmpty() && written(entry = Recents::list().first().id), 10000);
+            fault = historyFault(entry, expected);
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
 
             // A restart that reopens the newest capture: its copy is the captured pixels again.
             stopApp();

@@ -68,6 +68,33 @@ private slots:
         QCOMPARE(LaunchOptions::parse({"q", "--settings", "+a++b+"}, false).settingsSections(),
                  (QStringList{"a", "b"}));
     }
+
+    // After "--" every argument names a picture, even one that looks like an option; option
+    // values are no pictures.
+    void picturesAfterDoubleDash()
+    {
+        const QStringList args{"q", "--columns", "3", "a.png", "--welcome", "done", "--", "-b.png", "--demo", "--"};
+        QCOMPARE(LaunchOptions::files(args), (QStringList{"a.png", "-b.png", "--demo", "--"}));
+        const LaunchOptions o = LaunchOptions::parse(args, true);
+        QVERIFY(!o.demo);
+        QCOMPARE(o.welcome, std::optional<QString>("done"));
+        QCOMPARE(LaunchOptions::withAbsolutePaths(args, "/home/u"),
+                 (QStringList{"q", "--columns", "3", "/home/u/a.png", "--welcome", "done", "--", "/home/u/-b.png",
+                              "/home/u/--demo", "/home/u/--"}));
+        // A release build drops self-check words before "--" only.
+        QCOMPARE(LaunchOptions::parse({"q", "--crash-test", "--", "--crash-test"}, true).arguments,
+                 (QStringList{"q", "--", "--crash-test"}));
+    }
+
+    // In a release build the dropped self-check words are no unknown options, and the help
+    // leaves them out.
+    void releaseBuildAnswers()
+    {
+        QVERIFY(!LaunchOptions::answerAlone({"q", "--autopilot", "/tmp/a"}, true, "v"));
+        QVERIFY(!LaunchOptions::helpText(true).contains("--autopilot"));
+        QVERIFY(LaunchOptions::helpText(false).contains("--autopilot"));
+        QVERIFY(!LaunchOptions::answerAlone({"q", "--welcome", "--help"}, false, "v"));
+    }
 };
 
 QUILLET_TEST_MAIN_CORE(TestLaunchOptions)

@@ -146,11 +146,11 @@ private slots:
         // A second start finds the first through the same fallback and hands its arguments over.
         QProcess second;
         second.setProcessEnvironment(env);
-        second.start(appPath(), {"--second-start-marker"});
+        second.start(appPath(), {"--reopen"});
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(app->state(), QProcess::Running);
-        QTRY_VERIFY(appLog().contains("a second start handed over --second-start-marker"));
+        QTRY_VERIFY(appLog().contains("a second start handed over --reopen"));
         QCOMPARE(sockets().size(), 1);
     }
 
