@@ -138,7 +138,8 @@ ReportWindowController::ReportWindowController(Mode mode, const QList<Report> &r
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(10);
     m_show = new QPushButton(QStringLiteral("Show Report…"), m_window);
-    m_cancel = new QPushButton(crash ? QStringLiteral("Don’t Send") : QStringLiteral("Cancel"), m_window);
+    m_cancel = new QPushButton(!crash ? QStringLiteral("Cancel") : sends ? QStringLiteral("Don’t Send") : QStringLiteral("Don’t Save"),
+                               m_window);
     m_send = new QPushButton(sends ? QStringLiteral("Send Report") : QStringLiteral("Save Report"), m_window);
     m_show->setObjectName(QStringLiteral("showReport"));
     m_cancel->setObjectName(QStringLiteral("cancel"));

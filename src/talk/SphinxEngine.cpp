@@ -221,11 +221,11 @@ bool SphinxEngine::load()
     QElapsedTimer timer;
     timer.start();
     err_set_logfp(nullptr);
-    const QByteArray hmm = (m_folder + QStringLiteral("/en-us")).toLocal8Bit();
-    const QByteArray lm = (m_folder + QStringLiteral("/en-us.lm.bin")).toLocal8Bit();
-    const QByteArray dict = (m_folder + QStringLiteral("/cmudict-en-us.dict")).toLocal8Bit();
-    cmd_ln_t *config = cmd_ln_init(nullptr, ps_args(), TRUE, "-hmm", hmm.constData(), "-lm",
-                                   lm.constData(), "-dict", dict.constData(), nullptr);
+    const QList<QByteArray> arguments = decoderArguments(m_folder);
+    std::vector<char *> argv;
+    for (const QByteArray &a : arguments)
+        argv.push_back(const_cast<char *>(a.constData()));
+    cmd_ln_t *config = cmd_ln_parse_r(nullptr, ps_args(), int32(argv.size()), argv.data(), TRUE);
     if (config) {
         m_decoder = ps_init(config);
         cmd_ln_free_r(config); // the decoder keeps its own reference
@@ -234,19 +234,55 @@ bool SphinxEngine::load()
     if (feat_t *feat = m_decoder ? ps_get_feat(m_decoder) : nullptr; feat && feat->cmn_struct) {
         m_initialMean.resize(std::size_t(feat_cepsize(feat)));
         cmn_live_get(feat->cmn_struct, m_initialMean.data());
+        m_cmnType = feat->cmn;
     }
     std::lock_guard lock(m_mutex);
     m_loadSeconds = timer.nsecsElapsed() / 1e9;
     return m_decoder;
 }
 
-bool SphinxEngine::startUtterance()
+QList<QByteArray> SphinxEngine::decoderArguments(const QString &modelFolder)
 {
-    // Every utterance starts from the model's own cepstral mean: what the decoder learnt from
-    // earlier sound would make the same words come out differently from one time to the next.
-    if (feat_t *feat = ps_get_feat(m_decoder); feat && feat->cmn_struct && !m_initialMean.empty())
-        cmn_live_set(feat->cmn_struct, m_initialMean.data());
-    return ps_start_utt(m_decoder) == 0;
+    // The search keeps pocketsphinx's own settings: none of the language weights, insertion
+    // penalties, beams, caps on active models, or noise and speech detection settings measured
+    // did better on both recorded and synthetic speech.
+    return {"-hmm", (modelFolder + QStringLiteral("/en-us")).toLocal8Bit(),
+            "-lm", (modelFolder + QStringLiteral("/en-us.lm.bin")).toLocal8Bit(),
+            "-dict", (modelFolder + QStringLiteral("/cmudict-en-us.dict")).toLocal8Bit()};
+}
+
+namespace {
+// Frames of earlier sound the model's initial cepstral mean counts as in a live pass: small, so
+// the running mean soon follows the voice and the microphone of the hold.
+constexpr int32 initialMeanWeight = 100;
+} // namespace
+
+void SphinxEngine::startLivePass()
+{
+    ps_start_stream(m_decoder);
+    if (feat_t *feat = ps_get_feat(m_decoder); feat && feat->cmn_struct && !m_initialMean.empty()) {
+        cmn_t *cmn = feat->cmn_struct;
+        for (int32 i = 0; i < cmn->veclen; ++i) {
+            cmn->cmn_mean[i] = m_initialMean[std::size_t(i)];
+            cmn->sum[i] = m_initialMean[std::size_t(i)] * initialMeanWeight;
+        }
+        cmn->nframe = initialMeanWeight;
+    }
+    ps_start_utt(m_decoder);
+}
+
+QString SphinxEngine::wholePass(const std::vector<qint16> &samples)
+{
+    ps_start_stream(m_decoder);
+    // The model's own normalisation again: over the whole utterance at once.
+    if (feat_t *feat = ps_get_feat(m_decoder))
+        feat->cmn = cmn_type_t(m_cmnType);
+    if (ps_start_utt(m_decoder) != 0)
+        return {};
+    ps_process_raw(m_decoder, reinterpret_cast<const int16 *>(samples.data()), samples.size(), FALSE, TRUE);
+    ps_end_utt(m_decoder);
+    const char *hyp = ps_get_hyp(m_decoder, nullptr);
+    return piece(QString::fromUtf8(hyp ? hyp : ""), false);
 }
 
 void SphinxEngine::run(SphinxRun &run)
@@ -258,63 +294,51 @@ void SphinxEngine::run(SphinxRun &run)
         self = m_current;
     }
     SoundConverter converter;
-    bool settled = false;  // a final piece came before in this run
-    bool inUtterance = false;
-    bool heardSpeech = false;
+    std::vector<qint16> heard; // the run's sound in the decoder's format
     QString partial;
     constexpr qint64 hypothesisFrames = 1600; // 0.1 s at 16 kHz
-    qint64 sinceHypothesis = hypothesisFrames;
+    qint64 sinceHypothesis = 0;
 
-    auto endUtterance = [&](bool restart) {
-        ps_end_utt(m_decoder);
-        inUtterance = false;
-        const char *hyp = ps_get_hyp(m_decoder, nullptr);
-        const QString text = piece(QString::fromUtf8(hyp ? hyp : ""), settled);
-        if (!text.isEmpty() && !run.cancelled) {
-            postResult(self, {text, true});
-            settled = true;
-        } else if (!partial.isEmpty() && !run.cancelled) {
-            // The utterance gave no words after all: take back the interim text.
-            postResult(self, {QString(), false});
-        }
-        partial.clear();
-        heardSpeech = false;
-        if (restart && startUtterance())
-            inUtterance = true;
-    };
-
-    // Each run is a stream of its own: the noise level learnt from the last one goes.
-    ps_start_stream(m_decoder);
-    if (startUtterance())
-        inUtterance = true;
+    startLivePass();
+    cmn_t *cmn = ps_get_feat(m_decoder) ? ps_get_feat(m_decoder)->cmn_struct : nullptr;
     while (std::optional<SoundBuffer> buffer = run.sound->next()) {
         if (run.cancelled)
             break;
         std::optional<SoundBuffer> sound = converter.convert(*buffer);
-        if (!sound || !inUtterance)
+        if (!sound)
             continue;
-        ps_process_raw(m_decoder, reinterpret_cast<const int16 *>(sound->data.constData()),
-                       size_t(sound->frames()), FALSE, FALSE);
-        const bool speaking = ps_get_in_speech(m_decoder);
+        const auto *samples = reinterpret_cast<const qint16 *>(sound->data.constData());
+        heard.insert(heard.end(), samples, samples + sound->frames());
+        // Once the input has ended only the final words are waited for: the sound still queued
+        // (all of a file read at once) goes straight to the whole pass.
+        if (run.sound->isFinished())
+            continue;
+        ps_process_raw(m_decoder, reinterpret_cast<const int16 *>(samples), size_t(sound->frames()), FALSE, FALSE);
+        // The live mean follows the sound heard so far in this run.
+        if (cmn)
+            cmn_live_update(cmn);
         sinceHypothesis += sound->frames();
-        if (speaking && sinceHypothesis < hypothesisFrames) {
-            heardSpeech = true;
-        } else if (speaking) {
-            // The interim text is a search of its own: at most ten a second of sound.
-            heardSpeech = true;
-            sinceHypothesis = 0;
-            const char *hyp = ps_get_hyp(m_decoder, nullptr);
-            const QString text = piece(QString::fromUtf8(hyp ? hyp : ""), settled);
-            if (text != partial && !text.isEmpty()) {
-                partial = text;
-                postResult(self, {text, false});
-            }
-        } else if (heardSpeech) {
-            endUtterance(true);
+        if (sinceHypothesis < hypothesisFrames || !ps_get_in_speech(m_decoder))
+            continue;
+        // The interim text is a search of its own: at most ten a second of sound.
+        sinceHypothesis = 0;
+        const char *hyp = ps_get_hyp(m_decoder, nullptr);
+        const QString text = piece(QString::fromUtf8(hyp ? hyp : ""), false);
+        if (text != partial && !text.isEmpty()) {
+            partial = text;
+            postResult(self, {text, false});
         }
     }
-    if (inUtterance)
-        endUtterance(false);
+    ps_end_utt(m_decoder);
+    if (run.cancelled)
+        return;
+    const QString text = heard.empty() ? QString() : wholePass(heard);
+    if (run.cancelled)
+        return;
+    if (!text.isEmpty())
+        postResult(self, {text, true});
+    else if (!partial.isEmpty())
+        postResult(self, {QString(), false}); // no words after all: the interim text goes
 }
 
 std::shared_ptr<SpeechEngine> &SpeechEngine::shared()

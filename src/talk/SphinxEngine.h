@@ -1,6 +1,9 @@
 #pragma once
 #include "talk/SpeechEngine.h"
 
+#include <QByteArray>
+#include <QList>
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -12,7 +15,10 @@ class SphinxRun;
 
 // Recognition with pocketsphinx and the installed US English model. One decoder serves the whole
 // process from a worker thread and stays loaded; runs take turns on it in the order they came.
-// Within a run, silence after speech ends an utterance: its words settle as a final result.
+// A run is one utterance, however long its pauses: while the sound comes, a live search gives the
+// interim words; when the sound ends, the whole run's sound is decoded again in one piece, with
+// the cepstral mean of all of it, and that text is the run's one final result. So a hold's words
+// are those of the engine over the same sound as a whole file.
 class SphinxEngine final : public SpeechEngine {
 public:
     // `modelFolder` holds the en-us acoustic model folder, en-us.lm.bin and cmudict-en-us.dict.
@@ -30,6 +36,9 @@ public:
     std::shared_ptr<SpeechRun> recognize(std::shared_ptr<SoundStream> sound, const QString &code,
                                          Handlers handlers) override;
 
+    // The decoder's arguments (model files and search settings) for the models in `modelFolder`.
+    static QList<QByteArray> decoderArguments(const QString &modelFolder);
+
     // Seconds the last model load took (0 before one); for the benchmarks.
     double loadSeconds() const;
 
@@ -39,7 +48,8 @@ private:
     void work();
     bool load();
     void run(SphinxRun &run);
-    bool startUtterance();
+    void startLivePass();
+    QString wholePass(const std::vector<qint16> &samples);
 
     QString m_folder;
     std::thread m_thread;
@@ -53,6 +63,8 @@ private:
     ps_decoder_s *m_decoder = nullptr;
     bool m_loadFailed = false;
     double m_loadSeconds = 0;
-    // The cepstral mean the model starts from, given back to the decoder at each utterance.
+    // The cepstral mean the model starts from, given back to the decoder at each live pass, and the
+    // normalisation the model asks for (a live pass switches the decoder to the running kind).
     std::vector<float> m_initialMean;
+    int m_cmnType = 0;
 };

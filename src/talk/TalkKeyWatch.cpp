@@ -31,6 +31,10 @@ bool TalkKeyWatch::eventFilter(QObject *watched, QEvent *event)
     if (!watched->isWindowType() || watched != m_window())
         return false;
     const auto *key = static_cast<QKeyEvent *>(event);
+    const Taken taken{int(type), key->nativeVirtualKey(), key->timestamp()};
+    if (taken == m_last || (key->isAutoRepeat() && TalkModifiers::isModifier(taken.key)))
+        return false;
+    m_last = taken;
     const bool pressed = type == QEvent::KeyPress;
     TalkKeyEvent out;
     out.time = m_scheduler.now();

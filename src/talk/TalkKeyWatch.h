@@ -23,6 +23,9 @@ struct TalkKeyEvent {
 // Watches the key events of one window from X11 and hands them on as talk key events, without
 // ever swallowing one: the window's own key handling sees every key. The window is asked for at
 // each event, so it may be made after the watch. Losing the focus lets go of every held key.
+// One key event counts once: the same event handed to the window again (a window that passes
+// its events on to itself does) is not a second press, and the release and press that the X
+// server makes of a held key's repeat leave the key held.
 class TalkKeyWatch final : public QObject {
     Q_OBJECT
 public:
@@ -42,4 +45,12 @@ private:
     std::function<void()> m_onResigned;
     TalkModifiers m_modifiers;
     QPointer<QWindow> m_focused; // the watched window while it has the focus
+    // The last key event taken: its type, key and time stamp.
+    struct Taken {
+        int type = 0;
+        quint32 key = 0;
+        quint64 time = 0;
+        bool operator==(const Taken &) const = default;
+    };
+    Taken m_last;
 };

@@ -1,6 +1,9 @@
 #include "TalkModifiers.h"
 #include "platform/KeyTable.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 struct ModifierKey {
     quint32 keysym;
@@ -30,6 +33,12 @@ quint64 TalkModifiers::flags() const
             out |= k.flag;
     }
     return out;
+}
+
+bool TalkModifiers::isModifier(quint32 keysym)
+{
+    return std::any_of(std::begin(modifierKeys), std::end(modifierKeys),
+                       [keysym](const ModifierKey &k) { return k.keysym == keysym; });
 }
 
 std::optional<TalkModifiers::Change> TalkModifiers::key(quint32 keysym, bool pressed)

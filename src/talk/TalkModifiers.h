@@ -17,6 +17,7 @@ public:
 
     // A change for a modifier key; none for any other key (those are key-downs to the hold).
     std::optional<Change> key(quint32 keysym, bool pressed);
+    static bool isModifier(quint32 keysym);
     // Nothing is held any more (the window lost the focus).
     void reset() { m_held = 0; }
     quint64 flags() const;

@@ -53,6 +53,8 @@ class TestReportWords : public QObject
         ReportWindowController *c = Reports::openWindow;
         QVERIFY(c);
         QCOMPARE(c->sendButton()->text(), address ? QStringLiteral("Send Report") : QStringLiteral("Save Report"));
+        if (mode == Mode::crash)
+            QCOMPARE(c->cancelButton()->text(), address ? QStringLiteral("Don’t Send") : QStringLiteral("Don’t Save"));
         const QString lead = c->labelsForTest.value(1)->text();
         QCOMPARE(lead.contains(QStringLiteral("sends no reports")), !address);
         if (!address)

@@ -1,4 +1,7 @@
 #include "SettingsFixture.h"
+#include "platform/WindowFrame.h"
+#include "settings/HeaderWindow.h"
+#include "settings/SettingsQml.h"
 
 #include <QMetaMethod>
 #include <QSignalSpy>
@@ -263,6 +266,20 @@ private slots:
         QTest::mouseRelease(quill, Qt::LeftButton, {}, QPoint(100, 100));
         QCOMPARE(f->controller->window()->position(), before + QPoint(40, 20));
         QCOMPARE(f->model().sidebarMelt(), 0);
+    }
+
+    // Before the window manager has framed the window (its first show), the title bar it will
+    // put on is counted already, so the mascot does not sit a title bar too low.
+    void theMascotCountsTheTitleBarFromTheStart()
+    {
+        WindowFrame::setTitleBarHeightForTesting(24);
+        QWindow parent;
+        parent.setGeometry(300, 200, 840, 640); // not shown: no frame is known yet
+        HeaderWindow quill(SettingsQml::engine(), &parent, QSize(240, 212), 12, 89);
+        QCOMPARE(quill.placement(), QRect(312, 200 - 24 - 89, 240, 212));
+        parent.setFlags(parent.flags() | Qt::FramelessWindowHint); // no title bar to count
+        QCOMPARE(quill.placement(), QRect(312, 200 - 89, 240, 212));
+        WindowFrame::setTitleBarHeightForTesting(std::nullopt);
     }
 
     void loginFailureSaysSoAndShowsTheRealState()
