@@ -111,8 +111,9 @@ public:
     double dimOpacity() const { return m_dimOpacity; }
 
     // Opens the canvas of opened or reopened pictures at once: the first shot centred on the
-    // view, laid out as a chosen area of that size would be.
-    void openPicturesCanvas(const Markup &markup, const ShotImages &images);
+    // view (or at the given rectangle of the view), laid out as a chosen area of that size would be.
+    void openPicturesCanvas(const Markup &markup, const ShotImages &images,
+                            const std::optional<QRectF> &at = std::nullopt);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -193,13 +193,13 @@ void OverlayView::openCanvas(const QRectF &chosen, const QImage &windowPicture, 
     m_canvas->setEditingPlaceholder(QStringLiteral("Enter text"));
 }
 
-void OverlayView::openPicturesCanvas(const Markup &markup, const ShotImages &images)
+void OverlayView::openPicturesCanvas(const Markup &markup, const ShotImages &images, const std::optional<QRectF> &at)
 {
     m_stage = Stage::Canvas;
     m_chip->hide();
     setSelection(std::nullopt);
     const QSizeF first = markup.shots.isEmpty() ? QSizeF() : markup.shots.first().rect.size();
-    const QRectF rect(QPointF((width() - first.width()) / 2, (height() - first.height()) / 2), first);
+    const QRectF rect = at ? *at : QRectF(QPointF((width() - first.width()) / 2, (height() - first.height()) / 2), first);
     const QRectF shotFrame = becomeCanvasWindow(rect);
     if (!attachCanvas(markup, images, shotFrame))
         return;

@@ -38,6 +38,8 @@
 #include "reports/Reports.h"
 #include "onboarding/OnboardingWindowController.h"
 #include "reports/UsageStatistics.h"
+#include "selfcheck/Autopilot.h"
+#include "selfcheck/BenchPages.h"
 #include "settings/SettingsWindowController.h"
 #include "settings/ShortcutRecorder.h"
 
@@ -128,6 +130,18 @@ void AppDelegate::notInThisBuild(const QString &what) const
 bool AppDelegate::runSelfCheck()
 {
     using Check = LaunchOptions::SelfCheck;
+    // The self-check and the benchmark run on the canvas services alone: no tray, shortcuts, key
+    // tap, updates, reports or statistics, and nothing that pastes into or grabs other windows.
+    if (m_options.selfCheck == Check::autopilot) {
+        installCanvasServices();
+        Autopilot::run(m_options.selfCheckValue);
+        return true;
+    }
+    if (m_options.selfCheck == Check::benchPages) {
+        installCanvasServices();
+        Autopilot::benchPages(m_options.benchPages, m_options.arguments);
+        return true;
+    }
     if (m_options.selfCheck == Check::reportSendTest) {
         Reports::sendTest();
         return true;
@@ -262,31 +276,10 @@ void AppDelegate::applicationDidFinishLaunching()
         return freezer->captureWindow(windowId);
     };
 
-    // Opened and reopened pictures come up as a canvas at once.
-    // A reopened capture is the page of its history entry: saved there again, not listed again.
-    CaptureSession::openPictures = [](CaptureSession &, OverlayView *view, const Markup &markup,
-                                      const ShotImages &images, const std::optional<QString> &historyId) {
-        if (!view)
-            return;
-        view->openPicturesCanvas(markup, images);
-        SessionCanvas *canvas = historyId && CaptureSession::canvasOf ? CaptureSession::canvasOf(view) : nullptr;
-        if (canvas)
-            canvas->setPageHistory(0, historyId, Recents::created(*historyId));
-    };
-
     // 17–18: the hooks through which the capture calls back up.
-    captureIntoCanvasHook = [self](CaptureSession *session) {
-        if (self)
-            self->captureIntoCanvas(session, CaptureAction::areaToCanvas);
-    };
-    installOnboardingHooks();
+    installCanvasServices();
     // The canvas window resizes from its edges.
     OverlayWindow::makeEdges = [] { return std::make_unique<EdgeResizer>(); };
-    // History writes and saved files of the canvas.
-    PageWriter::install();
-    CaptureSession::savePicture = [](const QImage &picture, const QString &folder, double scale, QString *error) {
-        return ExportScene::save(picture, folder, scale, error);
-    };
     // Ctrl+Return pastes into the destination's application. The session resolves the target
     // with the application that was in front before the capture just before it pastes; the paste
     // gets that application too, to bring back the very window the user was in.
@@ -295,9 +288,6 @@ void AppDelegate::applicationDidFinishLaunching()
         return Destination::current().bundleID(previous);
     };
     CaptureSession::pasteInto = [](const QString &target) { Destinations::pasteInto(target, sendPrevious()); };
-    CanvasController::install();
-    installTalk();
-    CanvasController::addShotHook = captureIntoCanvasHook;
 
     // 19: reopen the newest capture.
     if (m_options.reopen)
@@ -322,6 +312,35 @@ void AppDelegate::applicationDidFinishLaunching()
     }
     if (welcomeIsDue())
         showWelcome();
+}
+
+void AppDelegate::installCanvasServices()
+{
+    // Opened and reopened pictures come up as a canvas at once.
+    // A reopened capture is the page of its history entry: saved there again, not listed again.
+    CaptureSession::openPictures = [](CaptureSession &, OverlayView *view, const Markup &markup,
+                                      const ShotImages &images, const std::optional<QString> &historyId) {
+        if (!view)
+            return;
+        view->openPicturesCanvas(markup, images);
+        SessionCanvas *canvas = historyId && CaptureSession::canvasOf ? CaptureSession::canvasOf(view) : nullptr;
+        if (canvas)
+            canvas->setPageHistory(0, historyId, Recents::created(*historyId));
+    };
+    QPointer<AppDelegate> self(this);
+    captureIntoCanvasHook = [self](CaptureSession *session) {
+        if (self)
+            self->captureIntoCanvas(session, CaptureAction::areaToCanvas);
+    };
+    installOnboardingHooks();
+    // History writes and saved files of the canvas.
+    PageWriter::install();
+    CaptureSession::savePicture = [](const QImage &picture, const QString &folder, double scale, QString *error) {
+        return ExportScene::save(picture, folder, scale, error);
+    };
+    CanvasController::install();
+    installTalk();
+    CanvasController::addShotHook = captureIntoCanvasHook;
 }
 
 void AppDelegate::reopenNewest()

@@ -44,6 +44,10 @@ public:
 
     // The launch sequence, once the event loop runs.
     void applicationDidFinishLaunching();
+    // What every canvas needs of the launch: opening pictures, the history writer, saving,
+    // the canvas and talk hooks, the onboarding hooks. The normal launch, the self-check and
+    // its tests call it.
+    void installCanvasServices();
 
     // The capture dispatch.
     void capture(CaptureAction action);

@@ -8,9 +8,12 @@
 #include "app/PreferenceReaders.h"
 #include "app/SelfCheckFlag.h"
 #include "capture/OverlayPool.h"
+#include "platform/BuildInfo.h"
+#include "platform/Preferences.h"
 #include "reports/Reports.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
@@ -50,6 +53,56 @@ std::optional<int> laterStartEnds(SingleInstance::Claim claim)
     }
     return std::nullopt;
 }
+
+// Whether the command line runs the self-check or the benchmark: such a process never hands its
+// arguments to a running Quillet and never takes over its place.
+bool runsSelfCheck(const QStringList &arguments)
+{
+    using Check = LaunchOptions::SelfCheck;
+    const Check check = LaunchOptions::parse(arguments, !BuildInfo::feedUrl().isEmpty()).selfCheck;
+    return check == Check::autopilot || check == Check::benchPages;
+}
+
+bool platformGiven(const QStringList &arguments)
+{
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || arguments.contains(QStringLiteral("-platform"))
+           || arguments.contains(QStringLiteral("--platform"));
+}
+
+// The staged screen of a self-check without a display of its own: one 1440 × 900 screen of the
+// offscreen platform, described in a file the platform reads as the application starts.
+QString writeStagedScreen()
+{
+    const QString path = QDir::temp().filePath(
+        QStringLiteral("quillet-selfcheck-screen-%1.json").arg(QCoreApplication::applicationPid()));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    file.write(R"({"screens": [{"name": "Staged", "x": 0, "y": 0, "width": 1440, "height": 900,
+                  "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    return file.error() == QFile::NoError ? path : QString();
+}
+
+// The self-check and the benchmark: in-memory preferences, the staged screen unless a platform
+// was asked for, Qt Quick drawn in software; no single-instance claim, no normal launch.
+int runSelfCheckProcess(int argc, char **argv, const QStringList &arguments)
+{
+    Preferences::shared().useMemoryScope();
+    QString screenFile;
+    if (!platformGiven(arguments)) {
+        screenFile = writeStagedScreen();
+        qputenv("QT_QPA_PLATFORM", screenFile.isEmpty() ? QByteArray("offscreen")
+                                                        : "offscreen:configfile=" + QFile::encodeName(screenFile));
+    }
+    if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
+    QuillApplication app(argc, argv);
+    if (!screenFile.isEmpty())
+        QFile::remove(screenFile);
+    AppDelegate delegate(QCoreApplication::arguments());
+    QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
+    return app.exec();
+}
 } // namespace
 
 int QuillApplication::runMain(int argc, char **argv)
@@ -60,6 +113,8 @@ int QuillApplication::runMain(int argc, char **argv)
     QStringList given;
     for (int i = 0; i < argc; ++i)
         given.append(QString::fromLocal8Bit(argv[i]));
+    if (runsSelfCheck(given))
+        return runSelfCheckProcess(argc, argv, given);
     if (const auto code = laterStartEnds(
             SingleInstance::handOverEarly(LaunchOptions::withAbsolutePaths(given, QDir::currentPath()))))
         return *code;

@@ -124,8 +124,25 @@ Preferences::Stamp Preferences::stampOf(const QString &path)
     return stamp;
 }
 
+void Preferences::useMemoryScope()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_memory = true;
+    m_loaded = true;
+    m_values = QJsonObject();
+    m_stamp = Stamp();
+}
+
+bool Preferences::inMemoryScope() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_memory;
+}
+
 void Preferences::refreshLocked()
 {
+    if (m_memory)
+        return;
     const QString path = filePath();
     if (m_loaded && path == m_path && stampOf(path) == m_stamp)
         return;
@@ -198,6 +215,10 @@ void Preferences::readLocked()
 
 bool Preferences::changeLocked(const std::function<void(QJsonObject &)> &change)
 {
+    if (m_memory) {
+        change(m_values);
+        return true;
+    }
     const QString folder = QFileInfo(filePath()).absolutePath();
     Paths::makePrivateFolder(folder);
     const FolderLock lock(folder);
@@ -223,7 +244,8 @@ bool Preferences::changeLocked(const std::function<void(QJsonObject &)> &change)
 void Preferences::reload()
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    readLocked();
+    if (!m_memory)
+        readLocked();
 }
 
 bool Preferences::contains(const QString &key) const

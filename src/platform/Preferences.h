@@ -17,6 +17,10 @@
 // another type; callers state their own defaults. A file that cannot be used (not valid JSON, not
 // a regular file, larger than its cap) is moved aside as preferences.json.bad and the store
 // starts empty. Safe to use from any thread.
+//
+// The self-check and the benchmark keep their preferences in memory instead: after
+// useMemoryScope() every read and change stays in this process, starting empty, and the file is
+// neither read nor written.
 class Preferences
 {
 public:
@@ -27,6 +31,11 @@ public:
     static void setProblemLogger(std::function<void(const QString &)> logger);
 
     QString filePath() const;
+
+    // From now on the values live in memory only, starting empty; the file is left alone.
+    // Chosen before the first read by a process that must not touch the user's preferences.
+    void useMemoryScope();
+    bool inMemoryScope() const;
 
     bool contains(const QString &key) const;
     QJsonValue value(const QString &key) const;
@@ -66,5 +75,6 @@ private:
     QString m_path;
     QJsonObject m_values;
     bool m_loaded = false;
+    bool m_memory = false; // values kept in memory only
     Stamp m_stamp; // of the file m_values came from
 };

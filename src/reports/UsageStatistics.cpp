@@ -4,6 +4,7 @@
 
 #include "app/ActivityLog.h"
 #include "app/PreferenceReaders.h"
+#include "app/SelfCheckFlag.h"
 #include "platform/BuildInfo.h"
 #include "platform/Preferences.h"
 #include "platform/Scheduler.h"
@@ -18,7 +19,7 @@
 
 namespace Stats {
 
-std::function<bool()> selfCheckRunning = [] { return false; };
+std::function<bool()> selfCheckRunning = [] { return SelfCheckFlag::isSet(); };
 int timeoutMs = 20000;
 
 namespace {

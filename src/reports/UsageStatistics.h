@@ -9,7 +9,8 @@
 
 // The anonymous usage count sent once a day where the user allows it. Main thread only.
 namespace Stats {
-// Whether a self-check is running now: nothing is sent while one is (the self-check sets it).
+// Whether a self-check is running now: nothing is sent while one is. Reads the self-check flag;
+// tests replace it.
 extern std::function<bool()> selfCheckRunning;
 // Milliseconds a post may take before it counts as unanswered (tests shorten it).
 extern int timeoutMs;

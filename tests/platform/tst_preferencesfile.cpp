@@ -152,6 +152,26 @@ private slots:
             QVERIFY2(all.contains("other." + QString::number(i)), qPrintable(QString::number(i)));
         }
     }
+
+    // Last, since a process keeps it: the memory scope starts empty, holds what is written,
+    // and neither reads nor writes the file, whoever changes it meanwhile.
+    void theMemoryScopeLeavesTheFileAlone()
+    {
+        writeJson({{"history.paused", true}, {"export.halfSize", true}});
+        QCOMPARE(Preferences::shared().boolValue("history.paused"), std::optional<bool>(true));
+        Preferences::shared().useMemoryScope();
+        QVERIFY(Preferences::shared().inMemoryScope());
+        QVERIFY(!Preferences::shared().contains("export.halfSize"));
+        QVERIFY(Preferences::shared().setValue("history.paused", false));
+        QVERIFY(Preferences::shared().setValue("style.size", 2));
+        QVERIFY(Preferences::shared().remove("history.paused"));
+        writeJson({{"canvas.railWidth", 300}});
+        Preferences::shared().reload();
+        QVERIFY(!Preferences::shared().contains("canvas.railWidth"));
+        QCOMPARE(Preferences::shared().intValue("style.size"), std::optional<qint64>(2));
+        QVERIFY(!Preferences::shared().contains("history.paused"));
+        QCOMPARE(onDisk(), QJsonObject({{"canvas.railWidth", 300}}));
+    }
 };
 
 QUILLET_TEST_MAIN_CORE(PreferencesFile)

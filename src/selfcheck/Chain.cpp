@@ -1,0 +1,97 @@
+#include "Chain.h"
+
+#include "Autopilot.h"
+
+#include <QTimer>
+
+namespace Autopilot::Chain {
+namespace {
+constexpr int lastShape = 2;
+} // namespace
+
+const QList<Step> &steps()
+{
+    // A stage joins the chain by giving its step a function.
+    static const QList<Step> all = {
+        {1, "overlayChecks", {}, std::nullopt},
+        {2, "selectingStage", {}, 0.8},
+        {3, "canvasChecks", {}, 1.0},
+        {4, "reopenChecks", {}, 0.5},
+        {5, "reopenedCanvasChecks", {}, std::nullopt},
+        {6, "pausedHistoryAndDensityChecks", {}, 1.0},
+        {7, "historyCountCheck", {}, 0.5},
+        {8, "importCheck", {}, std::nullopt},
+        {9, "severalShots", {}, 1.0},
+        {10, "historyPages", {}, 0.6},
+        {11, "anotherShot", {}, 0.6},
+        {12, "anotherShotChecks", {}, std::nullopt},
+        {13, "autosaveStage", {}, 0.5},
+        {14, "autosaveTyping", {}, 2.0},
+        {15, "autosaveChecks", {}, 0.5},
+        {16, "autosaveClosedCheck", {}, std::nullopt},
+        {17, "pasteStage", {}, 0.5},
+        {18, "pasteChecks", {}, std::nullopt},
+        {19, "commentStage", {}, 0.5},
+        {20, "commentChecks", {}, 0.5},
+        {21, "wideShotChecks", {}, std::nullopt},
+        {22, "shapeStage", {}, 0.5},
+        {23, "shapeChecks", {}, 0.5},
+        {24, "overlayPanelChecks", {}, 0.4},
+        {25, "welcomeChecks", {}, std::nullopt},
+    };
+    return all;
+}
+
+std::function<void(int, const Handover &, std::optional<double>)> &nextForTesting()
+{
+    static std::function<void(int, const Handover &, std::optional<double>)> hook;
+    return hook;
+}
+
+void go(int number, const Handover &handover)
+{
+    if (number < 1 || number > steps().size()) {
+        finish();
+        return;
+    }
+    const Step &step = steps().at(number - 1);
+    say(QStringLiteral("self-check: stage %1 %2").arg(number).arg(QLatin1String(step.name)));
+    if (!step.run) {
+        notInThisBuild(QLatin1String(step.name));
+        finish();
+        return;
+    }
+    step.run(handover);
+}
+
+void next(int number, const Handover &handover)
+{
+    if (number < 1 || number > steps().size()) {
+        finish();
+        return;
+    }
+    Handover on = handover;
+    int following = number + 1;
+    // The shape checks run once per shape, each 0.5 s after the one before; the last shape
+    // calls the next step at once.
+    std::optional<double> delay = steps().at(number - 1).then;
+    if (number == 23) {
+        if (handover.shape < lastShape) {
+            ++on.shape;
+            following = number;
+        } else {
+            delay.reset();
+        }
+    }
+    if (nextForTesting()) {
+        nextForTesting()(following, on, delay);
+        return;
+    }
+    if (!delay) {
+        go(following, on);
+        return;
+    }
+    QTimer::singleShot(int(*delay * 1000), [following, on] { go(following, on); });
+}
+
+} // namespace Autopilot::Chain

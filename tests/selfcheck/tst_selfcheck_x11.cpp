@@ -1,0 +1,115 @@
+// The self-check on a real X display keeps out of the user's way: the user's preferences and
+// history stay as they were, the clipboard stays with its owner, the application in front stays
+// in front, the capture shortcuts stay free for others, and a running Quillet is not handed the
+// run's arguments.
+#include "AppUnderTest.h"
+#include "TestEnv.h"
+
+#include "platform/FrontApplication.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+QString configFile()
+{
+    return QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QStringLiteral("/Quillet/preferences.json");
+}
+QString historyFile()
+{
+    return QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + QStringLiteral("/Vellum/History/20260101-120000-ABCD/canvas.json");
+}
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+QString appLog()
+{
+    return QString::fromUtf8(AppUnderTest::readFile(AppUnderTest::logDir() + QStringLiteral("/app.log")));
+}
+
+// Runs the self-check into folder on this display (started, then waited for).
+struct SelfCheckRun
+{
+    QProcess process;
+    explicit SelfCheckRun(const QString &folder)
+    {
+        process.start(AppUnderTest::appPath(), {"--autopilot", folder});
+    }
+    bool passed()
+    {
+        if (!process.waitForFinished(300000))
+            return false;
+        const QList<QByteArray> lines = process.readAllStandardOutput().trimmed().split('\n');
+        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+               && lines.last() == "all checks passed";
+    }
+};
+} // namespace
+
+class TestSelfCheckX11 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void staysOutOfTheUsersWay()
+    {
+        const QByteArray prefs = R"({"history.paused": true, "export.halfSize": true, "onboarding.done": true})";
+        writeFile(configFile(), prefs);
+        writeFile(historyFile(), R"({"shots": []})");
+        const QByteArray history = AppUnderTest::readFile(historyFile());
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("the user's words"));
+        QTRY_VERIFY(QGuiApplication::clipboard()->ownsClipboard());
+        QProcess front;
+        front.start(TestEnv::helperPath("../capture/capture_helper_frontwindow"), {"200", "200", "300", "200"});
+        QVERIFY(front.waitForReadyRead(10000));
+        QCOMPARE(front.readAll().trimmed(), QByteArray("ready"));
+
+        QTemporaryDir out;
+        SelfCheckRun run(out.filePath("run"));
+        // The capture shortcut of the clipboard (Ctrl+Shift+Super+2) is free for another client
+        // while the run goes on.
+        QProcess grab;
+        grab.start(TestEnv::helperPath("../app/app_helper_grabkey"), {"32", "69"});
+        QVERIFY(grab.waitForReadyRead(10000));
+        QCOMPARE(grab.readAll().trimmed(), QByteArray("ready"));
+        grab.closeWriteChannel();
+        QVERIFY2(run.passed(), run.process.readAllStandardError().constData());
+        grab.waitForFinished();
+
+        QCOMPARE(AppUnderTest::readFile(configFile()), prefs);
+        QCOMPARE(AppUnderTest::readFile(historyFile()), history);
+        QVERIFY(QGuiApplication::clipboard()->ownsClipboard());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("the user's words"));
+        QCOMPARE(FrontApplication::shared().frontmost().value_or(RunningApp{}).pid, front.processId());
+        front.kill();
+        front.waitForFinished();
+    }
+
+    // A Quillet the user runs is not told about the run.
+    void aRunningQuilletIsLeftAlone()
+    {
+        writeFile(configFile(), R"({"onboarding.done": true})");
+        QProcess running;
+        running.start(AppUnderTest::appPath(), {});
+        QTRY_VERIFY_WITH_TIMEOUT(appLog().contains("launch: started"), 20000);
+
+        QTemporaryDir out;
+        SelfCheckRun run(out.filePath("run"));
+        QVERIFY2(run.passed(), run.process.readAllStandardError().constData());
+        QTest::qWait(500);
+        QVERIFY2(!appLog().contains("a second start handed over"), qPrintable(appLog()));
+        QVERIFY(running.state() == QProcess::Running);
+        running.terminate();
+        QVERIFY(running.waitForFinished(10000));
+    }
+};
+
+QUILLET_TEST_MAIN(TestSelfCheckX11)
+#include "tst_selfcheck_x11.moc"
