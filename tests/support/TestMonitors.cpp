@@ -92,14 +92,14 @@ void restore(const QList<Monitor> &before)
     bool changed = false;
     for (const Monitor &m : now) {
         const Monitor *was = named(before, m.name);
-        if (m.name.startsWith(QLatin1String("QUILLET-")) && (!was || was->spec != m.spec)) {
+        if (m.name.startsWith(QLatin1String("QUILLET-")) && (!was || was->setting != m.setting)) {
             changed |= xrandr({QStringLiteral("--delmonitor"), m.name});
         }
     }
     const QList<Monitor> kept = list();
     for (const Monitor &m : before) {
         if (m.name.startsWith(QLatin1String("QUILLET-")) && !named(kept, m.name))
-            changed |= xrandr({QStringLiteral("--setmonitor"), m.name, m.spec, m.output});
+            changed |= xrandr({QStringLiteral("--setmonitor"), m.name, m.setting, m.output});
     }
     if (changed)
         waitForScreens(int(before.size()));

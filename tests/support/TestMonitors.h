@@ -13,7 +13,7 @@ struct Monitor
 {
     QString name;
     QRect geometry;
-    QString spec;   // width/mm x height/mm + x + y, as --setmonitor takes it
+    QString setting;   // width/mm x height/mm + x + y, as --setmonitor takes it
     QString output; // the output it sits on, "none" for none
 };
 
