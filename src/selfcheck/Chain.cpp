@@ -1,6 +1,8 @@
 #include "Chain.h"
 
 #include "Autopilot.h"
+#include "HistoryPages.h"
+#include "SeveralShots.h"
 
 #include <QTimer>
 
@@ -21,8 +23,8 @@ const QList<Step> &steps()
         {6, "pausedHistoryAndDensityChecks", {}, 1.0},
         {7, "historyCountCheck", {}, 0.5},
         {8, "importCheck", {}, std::nullopt},
-        {9, "severalShots", {}, 1.0},
-        {10, "historyPages", {}, 0.6},
+        {9, "severalShots", severalShots, 1.0},
+        {10, "historyPages", historyPages, 0.6},
         {11, "anotherShot", {}, 0.6},
         {12, "anotherShotChecks", {}, std::nullopt},
         {13, "autosaveStage", {}, 0.5},
