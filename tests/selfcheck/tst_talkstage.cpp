@@ -9,7 +9,6 @@
 #include "canvas/CanvasController.h"
 #include "capture/CaptureSession.h"
 #include "capture/OverlayView.h"
-#include "export/SamplePicture.h"
 #include "launch/CanvasTalk.h"
 #include "launch/TalkWiring.h"
 #include "platform/Preferences.h"
@@ -18,10 +17,8 @@
 
 #include "../talk/FakeSpeechEngine.h"
 #include "SelfCheckOutput.h"
-#include "TestEnv.h"
+#include "StagedScreen.h"
 
-#include <QApplication>
-#include <QImage>
 #include <QTemporaryDir>
 
 namespace {
@@ -75,14 +72,9 @@ class TestTalkStage : public QObject
     // (270, 60): the canvas the run's talk stage gets.
     void openCanvas()
     {
-        QImage picture = samplePicture(2880, 1800, 0);
-        picture.setDevicePixelRatio(2);
-        const ScreenInfo screen{0, QStringLiteral("Staged"), QRect(0, 0, 1440, 900), 2};
-        session = new CaptureSession({FrozenFrame{screen, picture}}, std::nullopt, Mode::Canvas);
+        session = StagedScreen::session(Mode::Canvas, QRectF(270, 60, 760, 400));
         CaptureSession::setCurrentSession(session);
-        session->show();
         view = session->views().first();
-        view->finish(QRectF(270, 60, 760, 400));
         canvas = dynamic_cast<CanvasController *>(view->canvas());
         QVERIFY(canvas);
         QVERIFY(QTest::qWaitForWindowExposed(view->window()));
@@ -210,20 +202,6 @@ private slots:
 
 int main(int argc, char **argv)
 {
-    TestEnv::prepare();
-    // The staged screen of the run: one 1440 × 900 screen.
-    QTemporaryDir dir;
-    const QString screens = dir.filePath("screens.json");
-    QFile file(screens);
-    if (!file.open(QIODevice::WriteOnly))
-        return 2;
-    file.write(R"({"screens": [{"name": "Staged", "x": 0, "y": 0, "width": 1440, "height": 900,
-                  "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens));
-    QApplication app(argc, argv);
-    TestTalkStage tc;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&tc, argc, argv);
+    return StagedScreen::run<TestTalkStage>(argc, argv);
 }
 #include "tst_talkstage.moc"
