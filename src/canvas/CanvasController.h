@@ -405,6 +405,8 @@ public:
     ShotImages redactionImages() const;
     // The laid-out text of a text view, in document coordinates.
     static QRectF textRectOf(const TextItemView *view);
+    // A text item's laid-out frame in document points; none while the item has no view.
+    std::optional<QRectF> textFrame(const QUuid &id) const;
     // Counts item drawings (marks, texts, plates) since construction; tests read it.
     int itemDrawsForTest = 0;
 
