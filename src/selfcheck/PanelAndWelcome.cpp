@@ -1,6 +1,7 @@
 #include "PanelAndWelcome.h"
 
 #include "Autopilot.h"
+#include "CanvasSessions.h"
 
 #include "app/HotKeyCenter.h"
 #include "app/PreferenceReaders.h"
@@ -16,28 +17,6 @@
 namespace Autopilot {
 namespace {
 const QString paused = QStringLiteral("history.paused");
-
-// A capture session over the staged screen (screen points, image its picture), shown, with no
-// application in front before it; in canvas mode the rect is chosen and becomes the canvas.
-CaptureSession *stagedSession(QSize screen, const QImage &image, OverlayViewHost::Mode mode,
-                              const std::optional<QRectF> &rect = std::nullopt)
-{
-    QImage picture = image;
-    const double scale = screen.width() > 0 ? double(image.width()) / screen.width() : 1;
-    picture.setDevicePixelRatio(scale);
-    const ScreenInfo staged{0, QStringLiteral("Staged"), QRect(QPoint(0, 0), screen), scale};
-    auto *session = new CaptureSession({FrozenFrame{staged, picture}}, std::nullopt, mode);
-    session->show();
-    if (rect && !session->views().isEmpty())
-        session->views().first()->finish(*rect);
-    return session;
-}
-
-void closeStaged(CaptureSession *session)
-{
-    if (session)
-        session->end(true);
-}
 
 // A failed line of these stages carries no detail: it ends in two blanks.
 void checkPlain(const QString &sentence, bool ok)
@@ -69,9 +48,10 @@ void panelChecks(CaptureSession *session)
 
 QPointer<CaptureSession> overlayPanelChecks(QSize screen, const QImage &image)
 {
-    panelChecks(stagedSession(screen, image, OverlayViewHost::Mode::Clipboard));
+    const ScreenInfo staged = stagedScreen(screen, image);
+    panelChecks(showCapture(staged, image, OverlayViewHost::Mode::Clipboard));
     Prefs::store().setValue(paused, true);
-    return stagedSession(screen, image, OverlayViewHost::Mode::Canvas, QRectF(200, 150, 640, 400));
+    return openCanvas(staged, image, QRectF(200, 150, 640, 400));
 }
 
 void welcomeChecks(CaptureSession *session, const QString &folder)
@@ -80,7 +60,7 @@ void welcomeChecks(CaptureSession *session, const QString &folder)
     OverlayView *active = session ? session->active() : nullptr;
     checkPlain(QStringLiteral("Escape elsewhere leaves an open canvas alone"),
                session && !handled && active && active->canvas());
-    closeStaged(session);
+    closeCanvas(session);
     Prefs::store().setValue(paused, false);
 
     // Nothing is grabbed on the display and the desktop's shortcuts are neither read nor written.

@@ -5,13 +5,12 @@
 #include "selfcheck/PanelAndWelcome.h"
 
 #include "app/SelfCheckFlag.h"
-#include "canvas/CanvasController.h"
 #include "capture/OverlayWindow.h"
 #include "onboarding/OnboardingWindowController.h"
 #include "platform/Preferences.h"
 
 #include "SelfCheckOutput.h"
-#include "StagedScreen.h"
+#include "StageFixture.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -42,13 +41,13 @@ class TestPanelWelcome : public QObject
     Q_OBJECT
 
     QTemporaryDir folder;
+    std::unique_ptr<StageFixture::Services> services;
 
 private slots:
     void initTestCase()
     {
         QVERIFY(folder.isValid());
-        Preferences::shared().useMemoryScope();
-        CanvasController::install();
+        services = std::make_unique<StageFixture::Services>();
     }
     void init() { SelfCheckFlag::set(true); }
 
@@ -64,10 +63,7 @@ private slots:
             handed = h;
             delay = d;
         };
-        Handover start;
-        start.picture = StagedScreen::picture();
-        start.folder = folder.path();
-        Chain::go(24, start);
+        Chain::go(24, StageFixture::start(folder.path()));
         Chain::nextForTesting() = nullptr;
         QCOMPARE(out.lines, (QStringList{ok(panel), ok(underneath), ok(escape)}));
         QCOMPARE(delay, std::optional<double>(0.4));
@@ -114,22 +110,21 @@ private slots:
         SelfCheckFlag::set(session != "flag off");
         QPointer<CaptureSession> s;
         if (session == "canvas")
-            s = StagedScreen::session(Mode::Canvas, QRectF(200, 150, 640, 400));
+            s = openCanvas(StageFixture::screen(), StageFixture::picture(), QRectF(200, 150, 640, 400));
         else if (session == "flag off")
-            s = StagedScreen::session(Mode::Clipboard);
+            s = showCapture(StageFixture::screen(), StageFixture::picture(), Mode::Clipboard);
         SelfCheckOutput out;
         panelChecks(s);
         QCOMPARE(out.lines, lines);
         QVERIFY(SelfCheckFlag::isSet());
-        if (s)
-            s->end(false);
+        closeCanvas(s);
     }
 
     // A session whose canvas never opened: Escape ends it, so check 4 fails; the guide's checks
     // still run.
     void escapeClosingTheSessionFailsCheckFour()
     {
-        QPointer<CaptureSession> s = StagedScreen::session(Mode::Canvas);
+        QPointer<CaptureSession> s = showCapture(StageFixture::screen(), StageFixture::picture(), Mode::Canvas);
         SelfCheckOutput out;
         welcomeChecks(s, folder.path());
         QCOMPARE(out.lines, (QStringList{failed(elsewhere), ok(unstaged), ok(staged)}));
@@ -137,8 +132,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    return StagedScreen::run<TestPanelWelcome>(argc, argv);
-}
+QUILLET_STAGE_TEST_MAIN(TestPanelWelcome)
 #include "tst_panelwelcome.moc"

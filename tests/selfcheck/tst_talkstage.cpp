@@ -17,7 +17,7 @@
 
 #include "../talk/FakeSpeechEngine.h"
 #include "SelfCheckOutput.h"
-#include "StagedScreen.h"
+#include "StageFixture.h"
 
 #include <QTemporaryDir>
 
@@ -67,12 +67,13 @@ class TestTalkStage : public QObject
     CanvasController *canvas = nullptr;
     OverlayView *view = nullptr;
     QTemporaryDir folder;
+    std::unique_ptr<StageFixture::Services> services;
 
     // The staged screen's picture as a capture session over it, its 760 × 400 area chosen at
     // (270, 60): the canvas the run's talk stage gets.
     void openCanvas()
     {
-        session = StagedScreen::session(Mode::Canvas, QRectF(270, 60, 760, 400));
+        session = Autopilot::openCanvas(StageFixture::screen(), StageFixture::picture(), QRectF(270, 60, 760, 400));
         CaptureSession::setCurrentSession(session);
         view = session->views().first();
         canvas = dynamic_cast<CanvasController *>(view->canvas());
@@ -84,8 +85,7 @@ class TestTalkStage : public QObject
 
     void closeCanvas()
     {
-        if (session)
-            session->end(false);
+        Autopilot::closeCanvas(session);
         canvas = nullptr;
         view = nullptr;
     }
@@ -101,12 +101,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(folder.isValid());
-        Preferences::shared().useMemoryScope();
-        SelfCheckFlag::set(true);
         // No speech model is loaded: every listener the stage gets is scripted.
         SpeechEngine::shared() = std::make_shared<FakeSpeechEngine>();
-        CanvasController::install();
-        installTalk();
+        services = std::make_unique<StageFixture::Services>();
     }
     void init() { openCanvas(); }
     void cleanup()
@@ -200,8 +197,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    return StagedScreen::run<TestTalkStage>(argc, argv);
-}
+QUILLET_STAGE_TEST_MAIN(TestTalkStage)
 #include "tst_talkstage.moc"
