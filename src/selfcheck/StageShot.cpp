@@ -1,11 +1,11 @@
 #include "StageShot.h"
 
 #include "Autopilot.h"
+#include "CanvasSessions.h"
 #include "Chain.h"
 
 #include "app/PreferenceReaders.h"
 #include "capture/CaptureSession.h"
-#include "capture/FrozenFrame.h"
 #include "export/SamplePicture.h"
 #include "platform/Preferences.h"
 
@@ -34,12 +34,8 @@ void stageShotForOpenCanvas(const Handover &handover)
     }
     Prefs::store().setValue(QStringLiteral("history.paused"), true);
 
-    QImage frozen = first;
-    frozen.setDevicePixelRatio(2);
-    const ScreenInfo info{0, screen->name(), frame, 2};
-    auto *session = new CaptureSession({FrozenFrame{info, frozen}}, std::nullopt, CaptureSession::Mode::Canvas);
-    CaptureSession::setCurrentSession(session);
-    session->show();
+    CaptureSession *session =
+        showCapture(stagedScreen(frame.size(), first), first, OverlayViewHost::Mode::Canvas);
     session->chooseFullScreen();
 
     Handover on = handover;

@@ -39,12 +39,10 @@ struct RailCanvas
     QTemporaryDir dir;
     StagedOverlay staged;
     CanvasController *c = nullptr;
-    QString cwd = QDir::currentPath();
 
-    explicit RailCanvas(int earlier, int pages = 1, bool windowed = true, bool shown = true)
+    explicit RailCanvas(int earlier, int pages = 1, bool windowed = true, bool hidden = false)
     {
-        // Outside a run the pictures go to the working folder: the fixture's own.
-        QDir::setCurrent(dir.path());
+        setFolderForTesting(dir.path());
         Recents::setFolderOverride(dir.filePath(QStringLiteral("history")));
         const QDateTime now = QDateTime::currentDateTime();
         for (int i = 0; i < earlier; ++i) {
@@ -59,7 +57,7 @@ struct RailCanvas
         staged = stageOverlay(base, 1440, 900);
         if (!windowed)
             staged.view->setParent(nullptr);
-        else if (shown)
+        else
             staged.window->show();
         const Markup markup = Markup::single(QRectF(200, 100, 1000, 620), QSizeF(1440, 900), 1);
         ShotImages images;
@@ -72,6 +70,8 @@ struct RailCanvas
         staged.view->resize(1440, 900);
         if (c)
             c->layout();
+        if (hidden)
+            staged.window->hide();
         for (int p = 1; p < pages && c; ++p)
             c->addShot(samplePicture(1800, 1200, 20 + p), 2, QRectF(240, 0, 600, 420));
         if (c)
@@ -81,10 +81,9 @@ struct RailCanvas
     {
         if (staged.window)
             staged.window->hide();
-        QDir::setCurrent(cwd);
         if (qEnvironmentVariableIsSet("QUILLET_KEEP_PICTURES"))
             for (const QString &name : QDir(dir.path()).entryList({QStringLiteral("*.png")}))
-                QFile::copy(dir.filePath(name), cwd + QLatin1Char('/') + name);
+                QFile::copy(dir.filePath(name), QDir::current().filePath(name));
     }
 
     Handover handover() const
@@ -154,6 +153,7 @@ private slots:
         RailCanvas canvas(3);
         QVERIFY(canvas.c);
         SelfCheckOutput out;
+        setFolderForTesting(canvas.dir.path());
         std::optional<NextStep> next;
         {
             CatchNext hook;
@@ -182,6 +182,113 @@ private slots:
         // The rail is left one column wide, and the user's own preferences were never written.
         QCOMPARE(Prefs::railWidth(), 184.0);
         QVERIFY(Preferences::shared().inMemoryScope());
+    }
+
+    // The stage that cannot find what it needs says so in one line and runs none of its checks.
+    void missingPreconditions_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<int>("earlier");
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<bool>("windowed");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("picking: too few thumbnails")
+            << 0 << 2 << 3 << true << QStringList{"FAIL thumbnails can be picked  5 thumbnails, 3 shots, 2 earlier"};
+        QTest::newRow("picking: no window") << 0 << 3 << 3 << false
+                                            << QStringList{"FAIL thumbnails can be picked  no window"};
+        QTest::newRow("columns: no window") << 1 << 3 << 3 << false
+                                            << QStringList{"FAIL the rail can be made wider  no window"};
+        QTest::newRow("walk: no window") << 2 << 3 << 3 << false << QStringList{"FAIL the rail can be walked  "};
+        QTest::newRow("pinch: 8 thumbnails")
+            << 3 << 5 << 3 << true
+            << QStringList{"FAIL a pinch out grows the thumbnails smoothly, a few points at a time  8 thumbnails"};
+    }
+    void missingPreconditions()
+    {
+        QFETCH(int, stage);
+        QFETCH(int, earlier);
+        QFETCH(int, pages);
+        QFETCH(bool, windowed);
+        QFETCH(QStringList, lines);
+        RailCanvas canvas(earlier, pages, windowed);
+        QVERIFY(canvas.c);
+        QCOMPARE(canvas.c->rail->order().size(), earlier + pages);
+        SelfCheckOutput out;
+        QWidget *host = canvas.staged.view;
+        if (stage == 0) {
+            railPicking(canvas.c, host, canvas.dir.path());
+        } else if (stage == 1) {
+            railColumns(canvas.c, host, canvas.dir.path());
+        } else if (stage == 2) {
+            railWalk(canvas.c, host);
+        } else {
+            RailMeasures::Stage s{canvas.c, canvas.staged.view, canvas.dir.path(), 450};
+            s.rows1 = canvas.c->railRowIDs();
+            railPinchSteps(s);
+            // The drag back to one column still runs.
+            out.lines = out.lines.mid(0, 1);
+        }
+        QCOMPARE(out.lines, lines);
+    }
+
+    // Without glides (the window hidden before the pages came, motion allowed) the Delete check of the picking
+    // fails and tells the glide count.
+    void deleteWithoutGlideFails()
+    {
+        RailCanvas canvas(3, 3, true, true);
+        QVERIFY(canvas.c);
+        SelfCheckOutput out;
+        railPicking(canvas.c, canvas.staged.view, canvas.dir.path());
+        const QStringList fails = failed(out.lines);
+        QVERIFY2(fails.size() == 1, qPrintable(fails.join(QLatin1Char(10))));
+        QVERIFY2(fails.first().startsWith("FAIL Delete takes every picked thumbnail") && fails.first().endsWith(", gliding 0"),
+                 qPrintable(fails.first()));
+    }
+
+    // The edge's cursor is told by its kind: the three column cursors share one look on this
+    // desktop, so a left-only edge read as both ways would pass a check by looks.
+    void edgeCursorKinds_data()
+    {
+        QTest::addColumn<bool>("narrower");
+        QTest::addColumn<bool>("wider");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("both ways") << true << true << int(CursorKind::columnResize);
+        QTest::newRow("left only") << true << false << int(CursorKind::columnResizeLeft);
+        QTest::newRow("right only") << false << true << int(CursorKind::columnResizeRight);
+    }
+    void edgeCursorKinds()
+    {
+        QFETCH(bool, narrower);
+        QFETCH(bool, wider);
+        QFETCH(int, kind);
+        RailCanvas canvas(0);
+        QVERIFY(canvas.c);
+        canvas.c->railEdge->setLimits(narrower, wider);
+        QCOMPARE(RailMeasures::edgeCursor(canvas.c), std::optional<CursorKind>(CursorKind(kind)));
+        QCOMPARE(canvas.c->cursorOver(canvas.c->railEdge)->shape(), cursorFor(CursorKind(kind)).shape());
+    }
+
+    // The hand-over: a capture of the whole staged screen for a canvas, the history paused, and
+    // step 11 0.6 s later with the session and both pictures.
+    void stagingAnotherShotHandsOver()
+    {
+        SelfCheckOutput out;
+        CatchNext hook;
+        stageShotForOpenCanvas(Handover());
+        QCOMPARE(out.lines, QStringList());
+        QVERIFY(hook.next);
+        QCOMPARE(hook.next->number, 11);
+        QCOMPARE(hook.next->delay, std::optional<double>(0.6));
+        const Handover &h = hook.next->handover;
+        QVERIFY(h.session);
+        QCOMPARE(h.session->mode(), OverlayViewHost::Mode::Canvas);
+        QVERIFY(h.session->active());
+        QCOMPARE(h.picture.size(), h.screen * 2);
+        QCOMPARE(h.secondPicture.size(), h.screen * 2);
+        QVERIFY(h.picture != h.secondPicture);
+        QVERIFY(Prefs::store().value(QStringLiteral("history.paused")).toBool());
+        CaptureSession *session = h.session;
+        session->end(false);
     }
 };
 
