@@ -81,6 +81,11 @@ void resetForTesting()
     runFolder.clear();
 }
 
+void setFolderForTesting(const QString &path)
+{
+    runFolder = path;
+}
+
 void check(const QString &sentence, bool ok, const std::function<QString()> &detail)
 {
     if (ok) {

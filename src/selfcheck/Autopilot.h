@@ -59,5 +59,7 @@ void say(const QString &line);
 
 // Tests: forgets the failures and the folder of an earlier run in this process.
 void resetForTesting();
+// Tests: the folder pictures go to, as a run would have set it (nothing else of a run starts).
+void setFolderForTesting(const QString &path);
 
 } // namespace Autopilot
