@@ -466,6 +466,9 @@ public:
     void addComment(TextSide side, const Markup &before, QPointF p, double width);
     // Scrolls the document so that the edited text with its box and some room below is in view.
     void scrollEditingIntoView(TextItemView *view);
+    // The box around the comment being edited (its text grown by the box's margins), in host
+    // coordinates; the null rectangle while nothing is edited.
+    QRectF editingBoxFrame() const;
     // The edited text changed: the item takes the view's string.
     void textChanged();
     // Return, Backspace, Delete, Escape and Tab in the edited text; true when handled here.

@@ -4,6 +4,7 @@
 #include "Detail.h"
 #include "Lookups.h"
 #include "ScriptedInput.h"
+#include "TalkStage.h"
 
 #include "app/PreferenceReaders.h"
 #include "canvas/CanvasController.h"
@@ -324,7 +325,7 @@ void canvasChecks(const Handover &handover)
     selectionChecks(hand);
     editingChecks(hand, overlay);
 
-    notInThisBuild(QStringLiteral("talkStage"));
+    talkStage(canvas, overlay, handover.folder);
     // The picture shows every mark: the typing scrolled the view to the last comment.
     canvas->zoomToFit();
     writePicture(overlay, QStringLiteral("2-canvas"));

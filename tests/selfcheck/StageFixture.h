@@ -1,87 +1,150 @@
 #pragma once
+// What a stage of the self-check needs to run alone in a test: one staged screen of 1440 × 900
+// points on the offscreen platform, the canvas services of the launch, preferences in memory,
+// the self-check flag and a history of the test's own.
 #include "selfcheck/Autopilot.h"
+#include "selfcheck/CanvasSessions.h"
 #include "selfcheck/Chain.h"
 
 #include "app/SelfCheckFlag.h"
+#include "capture/CaptureSession.h"
 #include "export/SamplePicture.h"
 #include "history/Recents.h"
 #include "launch/AppDelegate.h"
 #include "platform/Preferences.h"
 #include "platform/fake/FakeScreenSource.h"
 
+#include "TestEnv.h"
+
 #include <QDir>
-#include <QRegularExpression>
-#include <QStringList>
-#include <QTest>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <memory>
-#include <optional>
 
-// The failed check lines among what a run printed.
-inline QStringList failed(const QStringList &lines)
+namespace StageFixture {
+
+inline const QSize points(1440, 900);
+
+// The staged picture (2880 × 1800 pixels) of a variant.
+inline QImage picture(int variant = 0)
 {
-    return lines.filter(QRegularExpression(QStringLiteral("^FAIL")));
+    return samplePicture(2880, 1800, variant);
 }
 
-// What a stage of the self-check needs to run alone: the canvas services of the application, the
-// self-check flag, preferences in memory, a history and pictures in a folder of the test's own,
-// and the hand-over it would pass on caught instead of run.
-struct StageFixture
+inline ScreenInfo screen()
 {
-    struct Next
-    {
-        int number = 0;
-        Autopilot::Handover handover;
-        std::optional<double> delay;
-    };
+    return Autopilot::stagedScreen(points, picture());
+}
 
-    QTemporaryDir folder;
-    std::unique_ptr<AppDelegate> delegate;
-    std::optional<Next> next;
+// The offscreen platform with one screen of 1440 × 900 points, as the self-check process has
+// it; call before the application is made. The file it writes is gone once the app exists.
+inline QString stageScreen()
+{
+    const QString path = QDir::temp().filePath(QStringLiteral("quillet-stage-screen-%1.json").arg(QCoreApplication::applicationPid()));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(R"({"screens": [{"name": "Staged", "x": 0, "y": 0, "width": 1440, "height": 900,
+                      "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    file.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(path));
+    return path;
+}
 
-    StageFixture()
+// The launch's canvas services over the staged screen, preferences in memory, the self-check
+// flag on and an empty history in a folder of the test's own.
+class Services
+{
+public:
+    Services()
     {
-        SelfCheckFlag::set(true);
         if (!Preferences::shared().inMemoryScope())
             Preferences::shared().useMemoryScope();
+        SelfCheckFlag::set(true);
         auto screens = std::make_shared<FakeScreenSource>();
-        screens->screenList = {{11, "A", QRect(0, 0, 1440, 900), 1.0}};
-        delegate = std::make_unique<AppDelegate>(QStringList{"quillet"}, screens);
+        screens->screenList = {{1, QStringLiteral("Staged"), QRect(QPoint(0, 0), points), 1.0}};
+        delegate = std::make_unique<AppDelegate>(QStringList{QStringLiteral("quillet")}, screens);
         delegate->installCanvasServices();
-        Recents::setFolderOverride(folder.filePath(QStringLiteral("history")));
-        // Pictures are written into the run's folder, here the current one.
-        QDir::setCurrent(folder.path());
-        Autopilot::Chain::nextForTesting() = [this](int number, const Autopilot::Handover &h, std::optional<double> d) {
-            next = Next{number, h, d};
-        };
+        Recents::setFolderOverride(history.filePath(QStringLiteral("history")));
     }
-    ~StageFixture()
-    {
-        Autopilot::Chain::nextForTesting() = {};
-        Recents::setFolderOverride({});
-    }
+    ~Services() { Recents::setFolderOverride(QString()); }
 
-    // The hand-over the run starts with: the staged picture and the folder.
-    Autopilot::Handover start() const
+    // Before each test: an empty history that keeps captures, and the pictures' folder empty.
+    void fresh()
     {
-        Autopilot::Handover h;
-        h.picture = samplePicture(2880, 1800, 0);
-        h.folder = folder.path();
-        return h;
-    }
-    // Runs the step that was handed on last as the chain would, the event loop running through
-    // its delay.
-    void runNext()
-    {
-        const Next n = *next;
-        next.reset();
-        if (n.delay)
-            QTest::qWait(int(*n.delay * 1000));
-        Autopilot::Chain::steps().at(n.number - 1).run(n.handover);
+        Recents::removeAll();
+        Recents::queue().sync([] {});
+        Preferences::shared().setValue(QStringLiteral("history.paused"), false);
+        QDir(pictures.path()).removeRecursively();
+        QDir().mkpath(pictures.path());
+        Autopilot::setFolderForTesting(pictures.path());
     }
     bool pictureWritten(const QString &name) const
     {
-        return QFileInfo(folder.filePath(name + QStringLiteral(".png"))).size() > 0;
+        return QFileInfo(QDir(pictures.path()).filePath(name + QStringLiteral(".png"))).size() > 0;
     }
+
+    QTemporaryDir history;
+    QTemporaryDir pictures;
+    std::unique_ptr<AppDelegate> delegate;
 };
+
+// Catches what a stage hands on instead of going on with the chain.
+struct Next
+{
+    std::optional<int> number;
+    Autopilot::Handover handover;
+    std::optional<double> delay;
+
+    Next()
+    {
+        Autopilot::Chain::nextForTesting() = [this](int n, const Autopilot::Handover &h, std::optional<double> d) {
+            number = n;
+            handover = h;
+            delay = d;
+        };
+    }
+    ~Next() { Autopilot::Chain::nextForTesting() = {}; }
+    Next(const Next &) = delete;
+    Next &operator=(const Next &) = delete;
+};
+
+// What the chain hands the first of these stages: the staged screen, the staged picture and
+// the folder the pictures go to.
+inline Autopilot::Handover start(const QString &folder)
+{
+    Autopilot::Handover h;
+    h.picture = picture();
+    h.folder = folder;
+    h.screen = points;
+    return h;
+}
+
+inline bool historyPaused()
+{
+    return Preferences::shared().value(QStringLiteral("history.paused")).toBool();
+}
+
+// Closes a canvas of the staged picture so that the history gets one more entry.
+inline void saveEntry(int variant = 0)
+{
+    CaptureSession *session = Autopilot::openCanvas(screen(), picture(variant), QRectF(100, 100, 400, 300));
+    Autopilot::closeCanvas(session);
+    Recents::queue().sync([] {});
+}
+
+} // namespace StageFixture
+
+#define QUILLET_STAGE_TEST_MAIN(TestObject)                                                        \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        TestEnv::prepare();                                                                        \
+        const QString screenFile = StageFixture::stageScreen();                                    \
+        QApplication app(argc, argv);                                                              \
+        QFile::remove(screenFile);                                                                 \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestObject tc;                                                                             \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }

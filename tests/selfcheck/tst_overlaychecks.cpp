@@ -2,20 +2,20 @@
 // on the real overlay, the pictures are written, a faulty overlay fails with the measured
 // selection, and the selecting stage hands its canvas on.
 #include "selfcheck/OverlayChecks.h"
+#include "selfcheck/PicturesCanvas.h"
 
 #include "canvas/CanvasController.h"
 #include "capture/OverlayView.h"
 
 #include "SelfCheckOutput.h"
 #include "StageFixture.h"
-#include "TestEnv.h"
 
 #include <QImage>
+#include <QSet>
 
 using namespace Autopilot;
 
 namespace {
-
 // Whether a picture has more than a handful of colours: something was drawn in it.
 bool drawn(const QString &path)
 {
@@ -34,55 +34,66 @@ class TestOverlayChecks : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<StageFixture::Services> services;
+    QString folder() const { return services->pictures.path(); }
+    // The hand-over a stage starts with; the pictures go to the test's folder (call it once the
+    // output is caught, which forgets the folder).
+    Handover start() const
+    {
+        setFolderForTesting(folder());
+        return StageFixture::start(folder());
+    }
+
 private slots:
+    void initTestCase() { services = std::make_unique<StageFixture::Services>(); }
+    void init() { services->fresh(); }
+
     void everyCheckPassesAndTheSelectingStageFollows()
     {
-        StageFixture fixture;
+        StageFixture::Next next;
         SelfCheckOutput out;
-        overlayChecks(fixture.start());
-        QVERIFY2(failed(out.lines).isEmpty(), qPrintable(out.lines.join('\n')));
+        overlayChecks(start());
+        QVERIFY2(out.failed().isEmpty(), qPrintable(out.failed().join('\n')));
         QCOMPARE(out.lines.filter(QRegularExpression("^ok ")).size(), 12);
         QVERIFY(out.lines.contains("ok   arrow keys nudge the crop edge 1 px then 10 px"));
-        QVERIFY(fixture.pictureWritten("0-hover"));
+        QVERIFY(services->pictureWritten("0-hover"));
         // The settings window is drawn although it was never shown.
-        QVERIFY(drawn(fixture.folder.filePath("4-settings.png")));
+        QVERIFY(drawn(QDir(folder()).filePath("4-settings.png")));
         QCOMPARE(Preferences::shared().numberValue("canvas.railWidth"), std::optional<double>(184));
-        QVERIFY(fixture.next);
-        QCOMPARE(fixture.next->number, 2);
-        QCOMPARE(fixture.next->delay, std::nullopt);
+        QCOMPARE(next.number, std::optional<int>(2));
+        QCOMPARE(next.delay, std::nullopt);
     }
 
     // An overlay that takes no scripted modifiers fails the modifier drags with what it selected.
     void anOverlayIgnoringItsModifiersFails()
     {
-        StageFixture fixture;
+        StageFixture::Next next;
         SelfCheckOutput out;
         const auto real = overlayModifiers();
         overlayModifiers() = [](OverlayView *, std::optional<Qt::KeyboardModifiers>) {};
-        overlayChecks(fixture.start());
+        overlayChecks(start());
         overlayModifiers() = real;
-        QCOMPARE(failed(out.lines), QStringList({"FAIL Shift drag is square  (100, 100, 200, 60)",
-                                                 "FAIL Option drag grows from the centre  (500, 400, 60, 30)"}));
+        QCOMPARE(out.failed(), QStringList({"FAIL Shift drag is square  (100, 100, 200, 60)",
+                                            "FAIL Option drag grows from the centre  (500, 400, 60, 30)"}));
     }
 
     void theSelectingStageOpensTheCanvasForTheNextStage()
     {
-        StageFixture fixture;
+        StageFixture::Next next;
         SelfCheckOutput out;
-        selectingStage(fixture.start());
+        selectingStage(start());
         QVERIFY(out.lines.isEmpty());
-        QVERIFY(fixture.pictureWritten("1-selecting"));
-        QVERIFY(fixture.next);
-        QCOMPARE(fixture.next->number, 3);
-        QCOMPARE(fixture.next->delay, std::optional<double>(0.8));
-        const OverlayView *view = fixture.next->handover.overlay;
+        QVERIFY(services->pictureWritten("1-selecting"));
+        QCOMPARE(next.number, std::optional<int>(3));
+        QCOMPARE(next.delay, std::optional<double>(0.8));
+        const OverlayView *view = next.handover.overlay;
         QVERIFY(view);
         QCOMPARE(view->stage(), OverlayView::Stage::Canvas);
-        auto *canvas = dynamic_cast<CanvasController *>(view->canvas());
+        const CanvasController *canvas = canvasOf(view);
         QVERIFY(canvas);
         QCOMPARE(canvas->markup.shotRect(), QRectF(270, 60, 760, 400));
     }
 };
 
-QUILLET_TEST_MAIN(TestOverlayChecks)
+QUILLET_STAGE_TEST_MAIN(TestOverlayChecks)
 #include "tst_overlaychecks.moc"
