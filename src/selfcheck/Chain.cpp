@@ -3,6 +3,7 @@
 #include "Autopilot.h"
 #include "CanvasChecks.h"
 #include "OverlayChecks.h"
+#include "PanelAndWelcome.h"
 #include "ReopenChecks.h"
 
 #include <QTimer>
@@ -39,8 +40,19 @@ const QList<Step> &steps()
         {21, "wideShotChecks", {}, std::nullopt},
         {22, "shapeStage", {}, 0.5},
         {23, "shapeChecks", {}, 0.5},
-        {24, "overlayPanelChecks", {}, 0.4},
-        {25, "welcomeChecks", {}, std::nullopt},
+        {24, "overlayPanelChecks",
+         [](const Handover &h) {
+             Handover on = h;
+             on.session = overlayPanelChecks(h.screen, h.picture);
+             next(24, on);
+         },
+         0.4},
+        {25, "welcomeChecks",
+         [](const Handover &h) {
+             welcomeChecks(h.session, h.folder);
+             next(25, h);
+         },
+         std::nullopt},
     };
     return all;
 }
