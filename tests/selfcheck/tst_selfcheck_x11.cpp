@@ -104,6 +104,8 @@ private slots:
         grab.waitForFinished();
         grabMidRun.waitForFinished();
 
+        // The files of the drop stay in the run's folder, not in the user's.
+        QCOMPARE(QDir(out.filePath("run/dropped")).entryList(QDir::Files).size(), 5);
         QCOMPARE(AppUnderTest::readFile(configFile()), prefs);
         QCOMPARE(AppUnderTest::readFile(historyFile()), history);
         QVERIFY(QGuiApplication::clipboard()->ownsClipboard());
