@@ -432,6 +432,13 @@ public:
     };
     // Where a comment's controls sit (host coordinates); none without a text view.
     std::optional<ControlsBox> commentControlsLayout(const QUuid &id) const;
+    struct CommentFrames
+    {
+        QRectF box;  // the comment's box, as its controls sit under it
+        QRectF text; // the laid-out text
+    };
+    // A comment's box and text frame in host coordinates; none without a text view.
+    std::optional<CommentFrames> commentFrames(const QUuid &id) const;
     struct ControlsHit
     {
         QUuid id;

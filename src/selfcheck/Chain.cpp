@@ -1,8 +1,11 @@
 #include "Chain.h"
 
 #include "Autopilot.h"
+#include "CanvasChecks.h"
 #include "HistoryPages.h"
+#include "OverlayChecks.h"
 #include "PanelAndWelcome.h"
+#include "ReopenChecks.h"
 #include "SeveralShots.h"
 
 #include <QTimer>
@@ -16,14 +19,14 @@ const QList<Step> &steps()
 {
     // A stage joins the chain by giving its step a function.
     static const QList<Step> all = {
-        {1, "overlayChecks", {}, std::nullopt},
-        {2, "selectingStage", {}, 0.8},
-        {3, "canvasChecks", {}, 1.0},
-        {4, "reopenChecks", {}, 0.5},
-        {5, "reopenedCanvasChecks", {}, std::nullopt},
-        {6, "pausedHistoryAndDensityChecks", {}, 1.0},
-        {7, "historyCountCheck", {}, 0.5},
-        {8, "importCheck", {}, std::nullopt},
+        {1, "overlayChecks", overlayChecks, std::nullopt},
+        {2, "selectingStage", selectingStage, 0.8},
+        {3, "canvasChecks", canvasChecks, 1.0},
+        {4, "reopenChecks", reopenChecks, 0.5},
+        {5, "reopenedCanvasChecks", reopenedCanvasChecks, std::nullopt},
+        {6, "pausedHistoryAndDensityChecks", pausedHistoryAndDensityChecks, 1.0},
+        {7, "historyCountCheck", historyCountCheck, 0.5},
+        {8, "importCheck", importCheck, std::nullopt},
         {9, "severalShots", severalShots, 1.0},
         {10, "historyPages", historyPages, 0.6},
         {11, "anotherShot", {}, 0.6},
