@@ -105,8 +105,9 @@ void historyPages(const Handover &handover)
     check(QStringLiteral("reopening one brings back the others, in order"),
           !handover.savedIDs.isEmpty() && group == handover.savedIDs, [&] { return versus(group, handover.savedIDs); });
 
-    CanvasController *c = handover.controller;
-    QWidget *host = handover.overlay;
+    // The canvas is the host view's own.
+    OverlayView *host = handover.overlay;
+    auto *c = host ? dynamic_cast<CanvasController *>(host->canvas()) : nullptr;
     if (c && host) {
         railWalk(c, host);
         railColumns(c, host, handover.folder);

@@ -7,6 +7,8 @@
 #include "Lookups.h"
 #include "PageSteps.h"
 #include "ScriptedInput.h"
+#include "ThumbSizes.h"
+#include "ToolbarTips.h"
 
 #include "canvas/CanvasController.h"
 #include "canvas/CanvasScrollView.h"
@@ -340,17 +342,18 @@ void keysOnMarksAndPages(CanvasController *c, int n)
 
 void severalShots(const Handover &handover)
 {
-    CanvasController *c = handover.controller;
-    QWidget *host = handover.overlay;
+    // The canvas is the host view's own.
+    OverlayView *host = handover.overlay;
+    auto *c = host ? dynamic_cast<CanvasController *>(host->canvas()) : nullptr;
     if (!c || !host) {
         stageFailed(QStringLiteral("canvas for several shots"));
         return;
     }
-    notInThisBuild(QStringLiteral("tipChecks"));
+    tipChecks(c, host);
     const int firstItems = itemCount(c);
 
     newShots(c, host, firstItems);
-    notInThisBuild(QStringLiteral("thumbSizeChecks"));
+    thumbSizeChecks();
     const int n = marksAndSwitching(c, firstItems);
     if (!exportAndRemoval(c, host, n))
         return;
@@ -364,6 +367,7 @@ void severalShots(const Handover &handover)
     // The pages go into the history as one group, in page order.
     Recents::queue().sync([] {});
     Handover on = handover;
+    on.controller = c;
     on.historyBefore = int(Recents::list().size());
     on.savedIDs.clear();
     const QString group = QUuid::createUuid().toString(QUuid::WithoutBraces);
