@@ -5,6 +5,7 @@
 #include "OverlayChecks.h"
 #include "PanelAndWelcome.h"
 #include "ReopenChecks.h"
+#include "ShapeChecks.h"
 
 #include <QTimer>
 
@@ -38,8 +39,8 @@ const QList<Step> &steps()
         {19, "commentStage", {}, 0.5},
         {20, "commentChecks", {}, 0.5},
         {21, "wideShotChecks", {}, std::nullopt},
-        {22, "shapeStage", {}, 0.5},
-        {23, "shapeChecks", {}, 0.5},
+        {22, "shapeStage", shapeStage, 0.5},
+        {23, "shapeChecks", shapeChecks, 0.5},
         {24, "overlayPanelChecks",
          [](const Handover &h) {
              Handover on = h;
