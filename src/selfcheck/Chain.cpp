@@ -7,6 +7,7 @@
 #include "PanelAndWelcome.h"
 #include "ReopenChecks.h"
 #include "SeveralShots.h"
+#include "ShapeChecks.h"
 
 #include <QTimer>
 
@@ -40,8 +41,8 @@ const QList<Step> &steps()
         {19, "commentStage", {}, 0.5},
         {20, "commentChecks", {}, 0.5},
         {21, "wideShotChecks", {}, std::nullopt},
-        {22, "shapeStage", {}, 0.5},
-        {23, "shapeChecks", {}, 0.5},
+        {22, "shapeStage", shapeStage, 0.5},
+        {23, "shapeChecks", shapeChecks, 0.5},
         {24, "overlayPanelChecks",
          [](const Handover &h) {
              Handover on = h;
