@@ -6,6 +6,7 @@
 #include "Pasteboards.h"
 #include "PicturesCanvas.h"
 #include "ScriptedInput.h"
+#include "SidebarChecks.h"
 
 #include "canvas/CanvasController.h"
 #include "canvas/CanvasScrollView.h"
@@ -227,7 +228,7 @@ void dropStage(const Handover &handover)
           [&] { return Detail::text(forHistory(canvas)); });
     writePicture(staged.view, QStringLiteral("7c-done"));
 
-    notInThisBuild(QStringLiteral("sidebarChecks"));
+    sidebarChecks(canvas, staged.view);
     staged.window->orderOut();
 }
 

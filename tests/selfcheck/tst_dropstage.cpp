@@ -33,7 +33,9 @@ private slots:
         SelfCheckOutput out;
         dropStage(start());
         QVERIFY2(out.failed().isEmpty(), qPrintable(out.failed().join('\n')));
-        QCOMPARE(out.lines.filter(QRegularExpression("^ok ")).size(), 11);
+        // Eleven checks of the drop, then the sidebar's nine on the same canvas.
+        QCOMPARE(out.lines.filter(QRegularExpression("^ok ")).size(), 20);
+        QVERIFY(services->pictureWritten("7d-commands"));
         QCOMPARE(QDir(QDir(folder()).filePath("dropped")).entryList(QDir::Files),
                  QStringList({"notes.txt", "photo-1.png", "photo-2.png", "photo-3.png", "photo-4.png"}));
         QVERIFY(services->pictureWritten("7b-dropped"));
@@ -70,6 +72,7 @@ private slots:
         OverlayCanvas::make = make;
         QCOMPARE(out.lines.last(), QStringLiteral("FAIL canvas for dropped pictures  "));
         QCOMPARE(out.failed().size(), 1);
+        QVERIFY(!services->pictureWritten("7d-commands"));
     }
 };
 
