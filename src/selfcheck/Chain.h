@@ -30,6 +30,8 @@ struct Handover
     QPointer<CanvasController> controller;
     QPointer<CaptureSession> session;
     int shape = 0;                // the shape step 23 is at: 0 wide, 1 ordinary, 2 tall
+    QImage secondPicture;         // the picture of the shot step 11 adds to the open canvas
+    int entriesBeforeClose = 0;   // history entries just before the autosaved canvas closed
 };
 
 namespace Chain {
