@@ -377,6 +377,9 @@ public:
     void setEditingPlaceholder(const QString &text) override;
     void addPictures(const QList<Importer::Picture> &pictures, bool open) override;
     std::optional<QCursor> cursorOver(QWidget *hit) const override;
+    // Which cursor the canvas shows over a widget of its window (none: not the canvas's say).
+    // Several kinds share one QCursor, so checks compare these.
+    std::optional<CursorKind> cursorKindOver(QWidget *hit) const;
 
     // ---- The session's calls ----
     void endEditing() override;
@@ -431,6 +434,13 @@ public:
     };
     // Where a comment's controls sit (host coordinates); none without a text view.
     std::optional<ControlsBox> commentControlsLayout(const QUuid &id) const;
+    struct CommentFrames
+    {
+        QRectF box;  // the comment's box, as its controls sit under it
+        QRectF text; // the laid-out text
+    };
+    // A comment's box and text frame in host coordinates; none without a text view.
+    std::optional<CommentFrames> commentFrames(const QUuid &id) const;
     struct ControlsHit
     {
         QUuid id;

@@ -120,11 +120,11 @@ void talkCheck(const QString &path)
             const auto run = weak.lock();
             if (!run || run->over)
                 return;
+            logModelLoad();
             sink()(QString::asprintf("first words after %.2f s, done after %.2f s", run->firstWords.value_or(-1),
                                      run->seconds()));
             sink()(QStringLiteral("heard: ") + text);
             sink()(QStringLiteral("as a comment: ") + SpokenText::tidy(text));
-            logModelLoad();
             run->over = true;
             exitProcess()(text.isEmpty() ? 1 : 0);
         });

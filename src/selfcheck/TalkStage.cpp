@@ -1,6 +1,7 @@
 #include "TalkStage.h"
 
 #include "Autopilot.h"
+#include "CanvasSessions.h"
 #include "Detail.h"
 #include "Lookups.h"
 #include "ScriptedInput.h"
@@ -252,13 +253,9 @@ void Script::run()
           !editing() && commentOf(arrowB) == QStringLiteral("This label is cut off"), [&] { return commentOf(arrowB); });
 
     // Words into typed text, into "Enter text", and at a pointer that moved.
-    c->mouseDown(Qt::NoModifier, 1, QPointF(150, 820));
-    c->mouseUp(Qt::NoModifier, QPointF(150, 820));
-    std::optional<QUuid> typed;
-    if (c->editing) {
-        c->editing->insertPlainText(QStringLiteral("Fix this and"));
-        typed = editedID();
-    }
+    click(c, QPointF(150, 820));
+    type(c, QStringLiteral("Fix this and"));
+    const std::optional<QUuid> typed = editedID();
     press();
     say(QStringLiteral("Make it wider."));
     release(1.5);

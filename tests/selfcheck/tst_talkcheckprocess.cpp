@@ -62,6 +62,9 @@ private slots:
         QVERIFY(done >= 1.0);
         QCOMPARE(run.out.at(1), QStringLiteral("heard: Hello world"));
         QCOMPARE(run.out.at(2), QStringLiteral("as a comment: Hello world"));
+        // The benchmark reads the model's load time from the log.
+        const QString log = QString::fromUtf8(AppUnderTest::readFile(AppUnderTest::logDir() + "/app.log"));
+        QVERIFY2(log.contains(QRegularExpression("talk: the speech model loaded in \\d+\\.\\d\\d s")), qPrintable(log));
     }
 
     void silence()

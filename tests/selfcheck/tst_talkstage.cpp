@@ -9,7 +9,6 @@
 #include "canvas/CanvasController.h"
 #include "capture/CaptureSession.h"
 #include "capture/OverlayView.h"
-#include "export/SamplePicture.h"
 #include "launch/CanvasTalk.h"
 #include "launch/TalkWiring.h"
 #include "platform/Preferences.h"
@@ -18,10 +17,8 @@
 
 #include "../talk/FakeSpeechEngine.h"
 #include "SelfCheckOutput.h"
-#include "TestEnv.h"
+#include "StageFixture.h"
 
-#include <QApplication>
-#include <QImage>
 #include <QTemporaryDir>
 
 namespace {
@@ -70,19 +67,15 @@ class TestTalkStage : public QObject
     CanvasController *canvas = nullptr;
     OverlayView *view = nullptr;
     QTemporaryDir folder;
+    std::unique_ptr<StageFixture::Services> services;
 
     // The staged screen's picture as a capture session over it, its 760 × 400 area chosen at
     // (270, 60): the canvas the run's talk stage gets.
     void openCanvas()
     {
-        QImage picture = samplePicture(2880, 1800, 0);
-        picture.setDevicePixelRatio(2);
-        const ScreenInfo screen{0, QStringLiteral("Staged"), QRect(0, 0, 1440, 900), 2};
-        session = new CaptureSession({FrozenFrame{screen, picture}}, std::nullopt, Mode::Canvas);
+        session = Autopilot::openCanvas(StageFixture::screen(), StageFixture::picture(), QRectF(270, 60, 760, 400));
         CaptureSession::setCurrentSession(session);
-        session->show();
         view = session->views().first();
-        view->finish(QRectF(270, 60, 760, 400));
         canvas = dynamic_cast<CanvasController *>(view->canvas());
         QVERIFY(canvas);
         QVERIFY(QTest::qWaitForWindowExposed(view->window()));
@@ -92,8 +85,7 @@ class TestTalkStage : public QObject
 
     void closeCanvas()
     {
-        if (session)
-            session->end(false);
+        Autopilot::closeCanvas(session);
         canvas = nullptr;
         view = nullptr;
     }
@@ -109,12 +101,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(folder.isValid());
-        Preferences::shared().useMemoryScope();
-        SelfCheckFlag::set(true);
         // No speech model is loaded: every listener the stage gets is scripted.
         SpeechEngine::shared() = std::make_shared<FakeSpeechEngine>();
-        CanvasController::install();
-        installTalk();
+        services = std::make_unique<StageFixture::Services>();
     }
     void init() { openCanvas(); }
     void cleanup()
@@ -208,22 +197,5 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    TestEnv::prepare();
-    // The staged screen of the run: one 1440 × 900 screen.
-    QTemporaryDir dir;
-    const QString screens = dir.filePath("screens.json");
-    QFile file(screens);
-    if (!file.open(QIODevice::WriteOnly))
-        return 2;
-    file.write(R"({"screens": [{"name": "Staged", "x": 0, "y": 0, "width": 1440, "height": 900,
-                  "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens));
-    QApplication app(argc, argv);
-    TestTalkStage tc;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&tc, argc, argv);
-}
+QUILLET_STAGE_TEST_MAIN(TestTalkStage)
 #include "tst_talkstage.moc"
