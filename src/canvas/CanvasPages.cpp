@@ -121,6 +121,12 @@ bool CanvasController::markCurrentPageDone()
     return true;
 }
 
+void CanvasController::flashCopyRow(const QString &text)
+{
+    if (CommandRow *row = commands ? commands->copyRow() : nullptr)
+        row->flash(text);
+}
+
 // ---- making, showing and handing over pages ----
 
 QRectF CanvasController::fittedFrame(const QRectF &rect) const
