@@ -137,6 +137,11 @@ void pasteChecks(const Handover &handover)
 void commentStage(const Handover &handover)
 {
     setHistoryPaused(true);
+    // The placement checks measure a comment column beside the shot, which the canvas gives at
+    // the standard text size and without the rail: the canvas opens at size 2 (the canvas
+    // checks left it at 3) with the run's history set aside.
+    Prefs::store().setValue(QStringLiteral("style.size"), 2);
+    setHistoryAside(true);
     Handover on = handover;
     on.session = openCanvas(handover, QRectF(handover.screen.width() - 640, 220, 600, 380));
     Chain::next(19, on);

@@ -4,6 +4,7 @@
 #include "CanvasSessions.h"
 #include "Chain.h"
 #include "Detail.h"
+#include "HistoryPause.h"
 
 #include "app/PreferenceReaders.h"
 #include "canvas/CanvasController.h"
@@ -217,7 +218,8 @@ void shapeChecks(const Handover &handover)
                                 shapes.at(following).area);
     } else {
         setStyleSize(2);
-        Prefs::store().setValue(QStringLiteral("history.paused"), false);
+        setHistoryAside(false);
+        setHistoryPaused(false);
     }
     Chain::next(checksStep, on);
 }
