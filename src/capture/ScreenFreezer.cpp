@@ -4,6 +4,7 @@
 #include "platform/linux/X11ScreenSource.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QPromise>
 
 #include <algorithm>
@@ -106,6 +107,24 @@ QFuture<void> ScreenFreezer::refresh()
             promise->finish();
         });
     return done;
+}
+
+void ScreenFreezer::warmUp()
+{
+    QPointer<ScreenFreezer> self(this);
+    refresh().then(this, [self] {
+        if (!self)
+            return;
+        for (const ScreenInfo &screen : self->m_source->screens()) {
+            const auto it = self->m_displays.constFind(screen.displayId);
+            if (it == self->m_displays.constEnd())
+                continue;
+            ScreenDisplay display = *it;
+            display.pixelRatio = screen.pixelScale;
+            // A failed grab here only means the first freeze pays for the memory itself.
+            self->m_source->grabDisplay(display, pixelSize(screen)).then(self, [](const QImage &) {}).onFailed(self, [] {});
+        }
+    });
 }
 
 QFuture<QList<FrozenFrame>> ScreenFreezer::freezeAll()
