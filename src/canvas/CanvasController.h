@@ -405,6 +405,8 @@ public:
     ShotImages redactionImages() const;
     // The laid-out text of a text view, in document coordinates.
     static QRectF textRectOf(const TextItemView *view);
+    // A text item's laid-out frame in document points; none while the item has no view.
+    std::optional<QRectF> textFrame(const QUuid &id) const;
     // Counts item drawings (marks, texts, plates) since construction; tests read it.
     int itemDrawsForTest = 0;
 
@@ -427,6 +429,13 @@ public:
     };
     // Where a comment's controls sit (host coordinates); none without a text view.
     std::optional<ControlsBox> commentControlsLayout(const QUuid &id) const;
+    struct CommentFrames
+    {
+        QRectF box;  // the comment's box, as its controls sit under it
+        QRectF text; // the laid-out text
+    };
+    // A comment's box and text frame in host coordinates; none without a text view.
+    std::optional<CommentFrames> commentFrames(const QUuid &id) const;
     struct ControlsHit
     {
         QUuid id;
@@ -464,6 +473,9 @@ public:
     void addComment(TextSide side, const Markup &before, QPointF p, double width);
     // Scrolls the document so that the edited text with its box and some room below is in view.
     void scrollEditingIntoView(TextItemView *view);
+    // The box around the comment being edited (its text grown by the box's margins), in host
+    // coordinates; the null rectangle while nothing is edited.
+    QRectF editingBoxFrame() const;
     // The edited text changed: the item takes the view's string.
     void textChanged();
     // Return, Backspace, Delete, Escape and Tab in the edited text; true when handled here.

@@ -201,6 +201,15 @@ std::optional<CanvasController::ControlsBox> CanvasController::commentControlsLa
     return ControlsBox{box, CommentControls::Layout{grip.translated(-controlSide, 0), grip}};
 }
 
+std::optional<CanvasController::CommentFrames> CanvasController::commentFrames(const QUuid &id) const
+{
+    const auto controls = commentControlsLayout(id);
+    const auto text = textFrame(id);
+    if (!controls || !text)
+        return std::nullopt;
+    return CommentFrames{controls->box, toHost(*text)};
+}
+
 std::optional<CanvasController::ControlsHit> CanvasController::commentControlsAt(QPointF q) const
 {
     const auto shown = controlsText ? commentControlsLayout(*controlsText) : std::nullopt;

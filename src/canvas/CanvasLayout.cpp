@@ -17,6 +17,7 @@
 
 #include <QElapsedTimer>
 #include <QEasingCurve>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -28,6 +29,22 @@
 #include <cmath>
 
 namespace {
+// The hint line as it fits in width. While it is too long, whole entries are left out, the latest
+// first, but never the first two gestures nor the copy and send keys, which stand in for the
+// hidden sidebar's commands; what still does not fit is elided.
+QString fittedHint(const QString &full, const QFontMetrics &metrics, int width)
+{
+    const QString gap = QStringLiteral("    ");
+    QStringList entries = full.split(gap);
+    const qsizetype copy = entries.indexOf(QStringLiteral("Return: copy"));
+    const QStringList commands = copy >= 0 ? entries.mid(copy, 2) : QStringList();
+    for (qsizetype i = entries.size() - 1; i >= 2 && metrics.horizontalAdvance(entries.join(gap)) > width; --i) {
+        if (!commands.contains(entries.at(i)))
+            entries.removeAt(i);
+    }
+    return metrics.elidedText(entries.join(gap), Qt::ElideRight, width);
+}
+
 constexpr double toolbarBottom = 34;
 constexpr double hintBottom = 10;
 constexpr int barInset = 8; // the least room beside the toolbar and the hint line
@@ -100,8 +117,7 @@ void CanvasController::layout()
     const QRectF toolbarFrame(roundHalfAway(area.center().x() - toolbar->width() / 2.0),
                               h - toolbar->height() - toolbarBottom, toolbar->width(), toolbar->height());
     toolbar->move(toolbarFrame.topLeft().toPoint());
-    const QString shownHint = hint->fontMetrics().elidedText(m_hintText, Qt::ElideRight,
-                                                             std::max(int(area.width()) - 2 * barInset, 0));
+    const QString shownHint = fittedHint(m_hintText, hint->fontMetrics(), std::max(int(area.width()) - 2 * barInset, 0));
     if (hint->text() != shownHint)
         hint->setText(shownHint);
     hint->adjustSize();

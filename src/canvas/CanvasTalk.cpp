@@ -146,3 +146,8 @@ CanvasController::BadgeAnchor CanvasController::talkBadgeAnchor() const
         return spokenBox(editing);
     return std::monostate();
 }
+
+QRectF CanvasController::editingBoxFrame() const
+{
+    return editing ? spokenBox(editing) : QRectF();
+}

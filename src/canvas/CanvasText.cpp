@@ -34,6 +34,14 @@ double CanvasController::textScale(const std::optional<QUuid> &item) const
     return markup.unit * Item::sizeScales[std::size_t(std::clamp(step, 0, 3))];
 }
 
+std::optional<QRectF> CanvasController::textFrame(const QUuid &id) const
+{
+    const TextItemView *view = texts.value(id);
+    if (!view)
+        return std::nullopt;
+    return textRectOf(view);
+}
+
 void CanvasController::addComment(TextSide side, const Markup &before, QPointF p, double width)
 {
     const Markup start = before; // before may be markup itself, which changes below

@@ -84,8 +84,10 @@ DocumentView::Target DocumentView::pointerTarget(QWidget *view, QPoint windowPoi
         return {};
     // Over the document's own view: a comment's text or the canvas surface.
     const QPointF p = scroll->documentPoint(QPointF(scroll->viewport()->mapFrom(window, windowPoint)));
+    // A comment takes the pointer only while it is being typed; over any other the pointer is on
+    // the canvas, which lights the comment up.
     for (QGraphicsItem *item : items(p, Qt::IntersectsItemShape, Qt::DescendingOrder)) {
-        if (dynamic_cast<TextItemView *>(item))
+        if (const auto *text = dynamic_cast<TextItemView *>(item); text && text->isEditing())
             return {false, true};
     }
     return {true, false};

@@ -35,6 +35,11 @@ HoverTips::~HoverTips()
 
 void HoverTips::add(QWidget *control, std::function<QString()> text)
 {
+    for (Entry &tip : m_tips)
+        if (tip.control == control) {
+            tip.text = std::move(text);
+            return;
+        }
     m_tips.append({control, std::move(text)});
     control->setAttribute(Qt::WA_Hover);
     control->installEventFilter(this);
@@ -55,7 +60,14 @@ QWidget *HoverTips::controlAt(QPointF point) const
 
 bool HoverTips::bubbleShowing() const
 {
-    return m_bubble && m_bubble->parentWidget() && !m_bubble->isHidden();
+    return m_showing && m_bubble && m_bubble->parentWidget() && !m_bubble->isHidden();
+}
+
+void HoverTips::hideBubble()
+{
+    m_showing = false;
+    if (m_bubble)
+        m_bubble->hide();
 }
 
 void HoverTips::cancelTimer()
@@ -75,7 +87,7 @@ void HoverTips::update(std::optional<QPointF> point)
     if (!control) {
         if (bubbleShowing()) {
             m_hiddenAt = scheduler()->now();
-            m_bubble->hide();
+            hideBubble();
         }
         return;
     }
@@ -108,6 +120,7 @@ void HoverTips::show(QWidget *control)
         const QPoint left = control->mapTo(host, QPoint());
         const QRectF anchor(left.x(), m_bar->y(), control->width(), m_bar->height());
         m_bubble->show(text, host, anchor);
+        m_showing = true;
         return;
     }
 }
@@ -125,6 +138,14 @@ void HoverTips::hoverNow(QWidget *control)
     }
 }
 
+std::optional<QString> HoverTips::textFor(const QWidget *control) const
+{
+    for (const Entry &tip : m_tips)
+        if (control && tip.control == control)
+            return tip.text ? tip.text() : QString();
+    return std::nullopt;
+}
+
 std::optional<std::pair<QString, QRect>> HoverTips::shown() const
 {
     if (!bubbleShowing())
@@ -137,7 +158,7 @@ void HoverTips::inputSeen()
     cancelTimer();
     if (bubbleShowing()) {
         m_hiddenAt = distantPast;
-        m_bubble->hide();
+        hideBubble();
     }
 }
 
@@ -161,7 +182,7 @@ bool HoverTips::eventFilter(QObject *watched, QEvent *event)
             cancelTimer();
             if (bubbleShowing()) {
                 m_hiddenAt = distantPast;
-                m_bubble->hide();
+                hideBubble();
             }
             m_tipped = nullptr;
         }

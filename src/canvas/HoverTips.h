@@ -31,7 +31,8 @@ public:
     static constexpr double delay = 0.45;
     static constexpr double recent = 0.7;
 
-    // A control and the text of its tip, read when it is shown; in the order of the controls.
+    // A control and the text of its tip, read when it is shown; in the order of the controls. A
+    // control added again keeps its place and takes the new text.
     void add(QWidget *control, std::function<QString()> text);
     // The pointer is at point (toolbar coordinates), or has left the toolbar (none).
     void update(std::optional<QPointF> point);
@@ -40,8 +41,12 @@ public:
     QWidget *controlAt(QPointF point) const;
     // Shows the control's tip at once, as if the pointer rested on it (none: hides the tip).
     void hoverNow(QWidget *control);
-    // The shown text and frame (host coordinates), when the bubble shows.
+    // The shown text and frame (host coordinates), when the bubble shows; none from the moment
+    // it is hidden.
     std::optional<std::pair<QString, QRect>> shown() const;
+    // The tip text a control has now (empty when its closure gives none); none for a control
+    // that was never added.
+    std::optional<QString> textFor(const QWidget *control) const;
     TipBubble *bubble() const { return m_bubble; }
     QWidget *tipped() const { return m_tipped; }
 
@@ -58,12 +63,15 @@ private:
     void cancelTimer();
     // A click, key or scroll hid the tip: the next one waits the full delay.
     void inputSeen();
+    // Hides the bubble; from here on no tip counts as shown, whatever the bubble still draws.
+    void hideBubble();
     bool bubbleShowing() const;
 
     QWidget *m_bar;
     QList<Entry> m_tips;
     QPointer<TipBubble> m_bubble;
     QPointer<QWidget> m_tipped;
+    bool m_showing = false; // a tip was shown and not hidden since
     Scheduler::Ticket m_timer = 0;
     double m_hiddenAt;
 };

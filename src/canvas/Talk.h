@@ -3,6 +3,7 @@
 #include <memory>
 
 class CanvasController;
+class TalkController;
 
 // Talking to annotate on one canvas: while its key is held, spoken words become the comment at
 // the pointer. The canvas makes its talk controller through make at the end of its own
@@ -18,6 +19,9 @@ public:
     virtual void placeBadge() = 0;
     // Stops talking without words; the canvas's spoken place is left to the caller.
     virtual void cancel() = 0;
+    // The controller that holds the key, the listener and the badge; none for a talk without one
+    // (a stand-in).
+    virtual TalkController *controller() { return nullptr; }
 
     static std::function<std::unique_ptr<Talk>(CanvasController &)> make;
 };

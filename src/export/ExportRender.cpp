@@ -122,13 +122,19 @@ QImage ExportScene::render(bool halfSize, std::optional<QSizeF> maxSize, double 
         painter.save();
         painter.setTransform(QTransform());
         painter.setClipRect(clip);
+        // Pictures are drawn into explicit pixel rects: a picture that carries a device pixel
+        // ratio for the screen (an overlay's frozen display) must not be drawn at its size in
+        // points.
         if (std::abs(t - ps) < 1e-9) {
-            painter.drawImage(QPoint(int(std::lround(target.x())), int(std::lround(target.y()))), picture.image, crop);
+            const QPoint at(int(std::lround(target.x())), int(std::lround(target.y())));
+            painter.drawImage(QRect(at, crop.size()), picture.image, crop);
         } else if (t < ps) {
             const QRect place = roundedDeviceRect(target);
-            if (!place.isEmpty())
-                painter.drawImage(place.topLeft(), picture.image.copy(crop).scaled(place.size(), Qt::IgnoreAspectRatio,
-                                                                                Qt::SmoothTransformation));
+            if (!place.isEmpty()) {
+                const QImage shrunk =
+                    picture.image.copy(crop).scaled(place.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                painter.drawImage(place, shrunk, shrunk.rect());
+            }
         } else {
             painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
             painter.drawImage(target, picture.image, QRectF(crop));

@@ -52,13 +52,15 @@ std::optional<int> laterStartEnds(SingleInstance::Claim claim)
     return std::nullopt;
 }
 
-// Whether the command line runs the self-check or the benchmark: such a process never hands its
-// arguments to a running Quillet and never takes over its place.
-bool runsSelfCheck(const QStringList &arguments)
+// The self-check, the benchmark or the talk check the command line runs, if any: such a process
+// never hands its arguments to a running Quillet and never takes over its place.
+std::optional<LaunchOptions::SelfCheck> selfCheckRun(const QStringList &arguments)
 {
     using Check = LaunchOptions::SelfCheck;
     const Check check = LaunchOptions::parse(arguments, !BuildInfo::feedUrl().isEmpty()).selfCheck;
-    return check == Check::autopilot || check == Check::benchPages;
+    if (check == Check::autopilot || check == Check::benchPages || check == Check::talkCheck)
+        return check;
+    return std::nullopt;
 }
 
 bool platformGiven(const QStringList &arguments)
@@ -82,10 +84,12 @@ QString writeStagedScreen()
 }
 
 // The self-check and the benchmark: in-memory preferences, the staged screen unless a platform
-// was asked for, Qt Quick drawn in software; no single-instance claim, no normal launch.
-int runSelfCheckProcess(int argc, char **argv, const QStringList &arguments)
+// was asked for, Qt Quick drawn in software; no single-instance claim, no normal launch. The talk
+// check writes no preference and reads the user's talk settings (its key and language).
+int runSelfCheckProcess(int argc, char **argv, const QStringList &arguments, LaunchOptions::SelfCheck check)
 {
-    Preferences::shared().useMemoryScope();
+    if (check != LaunchOptions::SelfCheck::talkCheck)
+        Preferences::shared().useMemoryScope();
     QString screenFile;
     if (!platformGiven(arguments)) {
         screenFile = writeStagedScreen();
@@ -111,8 +115,8 @@ int QuillApplication::runMain(int argc, char **argv)
     QStringList given;
     for (int i = 0; i < argc; ++i)
         given.append(QString::fromLocal8Bit(argv[i]));
-    if (runsSelfCheck(given))
-        return runSelfCheckProcess(argc, argv, given);
+    if (const auto check = selfCheckRun(given))
+        return runSelfCheckProcess(argc, argv, given, *check);
     if (const auto code = laterStartEnds(
             SingleInstance::handOverEarly(LaunchOptions::withAbsolutePaths(given, QDir::currentPath()))))
         return *code;

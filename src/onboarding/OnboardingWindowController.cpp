@@ -197,6 +197,13 @@ void OnboardingWindowController::refresh()
     m_model->apply(screen, access, shortcut, status);
 }
 
+void OnboardingWindowController::setAccessForTest(bool screen, bool access)
+{
+    m_accessForTest = std::make_pair(screen, access);
+    refresh();
+    fitHeight(false);
+}
+
 void OnboardingWindowController::stage(const QString &value)
 {
     const WelcomeStaging staging = WelcomeStaging::parse(value);

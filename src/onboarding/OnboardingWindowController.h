@@ -47,6 +47,9 @@ public:
     void refresh();
     // "--welcome": shows staged permission answers for pictures of the window.
     void stage(const QString &value);
+    // Shows these answers for screen capture and input access instead of asking the desktop
+    // (pictures of the window), without staging it.
+    void setAccessForTest(bool screen, bool access);
     void fitHeight(bool animated);
     void markShotTaken();
     // A picture of the window and its header, drawn from their own rendering, as PNG; empty

@@ -81,6 +81,11 @@ void resetForTesting()
     runFolder.clear();
 }
 
+void setFolderForTesting(const QString &path)
+{
+    runFolder = path;
+}
+
 void check(const QString &sentence, bool ok, const std::function<QString()> &detail)
 {
     if (ok) {
@@ -111,12 +116,22 @@ void notInThisBuild(const QString &name)
 
 void writePicture(const QByteArray &png, const QString &name)
 {
+    writePicture(png, name, runFolder);
+}
+
+void writePicture(QWidget *view, const QString &name, const QString &folder)
+{
+    writePicture(view ? pngSnapshot(view) : QByteArray(), name, folder);
+}
+
+void writePicture(const QByteArray &png, const QString &name, const QString &folder)
+{
     const QString file = name + QStringLiteral(".png");
     if (png.isEmpty()) {
         sink()(QStringLiteral("could not make ") + file);
         return;
     }
-    QFile out(QDir(runFolder).filePath(file));
+    QFile out(QDir(folder).filePath(file));
     if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         out.write(png);
 }

@@ -46,6 +46,9 @@ void notInThisBuild(const QString &name);
 // is ignored.
 void writePicture(QWidget *view, const QString &name);
 void writePicture(const QByteArray &png, const QString &name);
+// The same into the folder a stage was handed (the run's folder in a run; a stage may run alone).
+void writePicture(QWidget *view, const QString &name, const QString &folder);
+void writePicture(const QByteArray &png, const QString &name, const QString &folder);
 
 // Where the run's lines go (standard output, flushed per line) and how it ends (the history's
 // queue drained, output flushed, the process left at once without tearing down live canvases).
@@ -59,5 +62,7 @@ void say(const QString &line);
 
 // Tests: forgets the failures and the folder of an earlier run in this process.
 void resetForTesting();
+// Tests: the folder pictures go to, as a run would have set it (nothing else of a run starts).
+void setFolderForTesting(const QString &path);
 
 } // namespace Autopilot

@@ -1,6 +1,11 @@
 #include "Chain.h"
 
 #include "Autopilot.h"
+#include "CanvasChecks.h"
+#include "OverlayChecks.h"
+#include "PanelAndWelcome.h"
+#include "ReopenChecks.h"
+#include "ShapeChecks.h"
 
 #include <QTimer>
 
@@ -13,14 +18,14 @@ const QList<Step> &steps()
 {
     // A stage joins the chain by giving its step a function.
     static const QList<Step> all = {
-        {1, "overlayChecks", {}, std::nullopt},
-        {2, "selectingStage", {}, 0.8},
-        {3, "canvasChecks", {}, 1.0},
-        {4, "reopenChecks", {}, 0.5},
-        {5, "reopenedCanvasChecks", {}, std::nullopt},
-        {6, "pausedHistoryAndDensityChecks", {}, 1.0},
-        {7, "historyCountCheck", {}, 0.5},
-        {8, "importCheck", {}, std::nullopt},
+        {1, "overlayChecks", overlayChecks, std::nullopt},
+        {2, "selectingStage", selectingStage, 0.8},
+        {3, "canvasChecks", canvasChecks, 1.0},
+        {4, "reopenChecks", reopenChecks, 0.5},
+        {5, "reopenedCanvasChecks", reopenedCanvasChecks, std::nullopt},
+        {6, "pausedHistoryAndDensityChecks", pausedHistoryAndDensityChecks, 1.0},
+        {7, "historyCountCheck", historyCountCheck, 0.5},
+        {8, "importCheck", importCheck, std::nullopt},
         {9, "severalShots", {}, 1.0},
         {10, "historyPages", {}, 0.6},
         {11, "anotherShot", {}, 0.6},
@@ -34,10 +39,21 @@ const QList<Step> &steps()
         {19, "commentStage", {}, 0.5},
         {20, "commentChecks", {}, 0.5},
         {21, "wideShotChecks", {}, std::nullopt},
-        {22, "shapeStage", {}, 0.5},
-        {23, "shapeChecks", {}, 0.5},
-        {24, "overlayPanelChecks", {}, 0.4},
-        {25, "welcomeChecks", {}, std::nullopt},
+        {22, "shapeStage", shapeStage, 0.5},
+        {23, "shapeChecks", shapeChecks, 0.5},
+        {24, "overlayPanelChecks",
+         [](const Handover &h) {
+             Handover on = h;
+             on.session = overlayPanelChecks(h.screen, h.picture);
+             next(24, on);
+         },
+         0.4},
+        {25, "welcomeChecks",
+         [](const Handover &h) {
+             welcomeChecks(h.session, h.folder);
+             next(25, h);
+         },
+         std::nullopt},
     };
     return all;
 }

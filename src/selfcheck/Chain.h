@@ -30,6 +30,11 @@ struct Handover
     QPointer<CanvasController> controller;
     QPointer<CaptureSession> session;
     int shape = 0;                // the shape step 23 is at: 0 wide, 1 ordinary, 2 tall
+    QImage exported;              // E: the first export of the marked-up canvas
+    QString entry;                // the history entry that canvas was saved as
+    int items = 0;                // the number of items of that canvas
+    QImage pasted;                // the picture read back from the density pasteboard
+    double pastedScale = 0;       // its pixel scale
 };
 
 namespace Chain {

@@ -236,6 +236,8 @@ void TalkController::hideBadge()
 
 void TalkController::showBadge()
 {
+    if (m_badgeDue)
+        m_scheduler.cancel(std::exchange(m_badgeDue, 0));
     QWidget *host = m_canvas.exists() ? m_canvas.host() : nullptr;
     if (!host || !m_badge)
         return;

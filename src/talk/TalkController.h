@@ -20,7 +20,7 @@ class TalkProblem;
 // watches the canvas window's keys, feeds the modifier changes to its hold, makes a listener for
 // each hold that begins, hands the words heard to the canvas, and shows the listening badge.
 // Main thread only; the canvas owns it and it refers to the canvas through TalkCanvas.
-class TalkController final : public QObject {
+class TalkController : public QObject {
     Q_OBJECT
 public:
     explicit TalkController(TalkCanvas &canvas, Scheduler &scheduler = Scheduler::system());
@@ -28,8 +28,9 @@ public:
     static std::function<void(const QString &, double)> toastHook;
     ~TalkController() override;
 
-    // One key event of the canvas window.
-    void handle(const TalkKeyEvent &event);
+    // One key event of the canvas window (virtual so that a stand-in can change what the hold
+    // is handed).
+    virtual void handle(const TalkKeyEvent &event);
     void perform(std::optional<TalkHold::Action> action);
     // The canvas window stopped being the active window: the hold ends as a release now.
     void resigned();
@@ -40,6 +41,8 @@ public:
     // Stops talking and watching the keys (the canvas has gone).
     void detach();
     void placeBadge();
+    // Shows the listening badge now (it otherwise appears a moment after listening starts).
+    void showBadge();
 
     bool isHolding() const { return m_hold.isHolding(); }
     const TalkHold &hold() const { return m_hold; }
@@ -57,7 +60,6 @@ private:
     // The problem's log line and toast.
     void tell(const TalkProblem &problem);
     void wordsDelivered(const QString &text);
-    void showBadge();
     void hideBadge();
     bool isCurrent(const std::weak_ptr<SpeechListening> &listener) const;
 

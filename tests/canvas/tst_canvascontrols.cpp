@@ -269,7 +269,11 @@ private slots:
         CanvasController *c = f.open(QRectF(40, 40, 300, 200));
         c->addShot(patternImage(200, 150), 1, QRectF(60, 60, 200, 150));
         QTRY_VERIFY(!c->rail->isHidden());
-        QVERIFY(c->hint->text().contains(QStringLiteral("Ctrl+↑↓: shots")) || c->hint->text().endsWith(u'…'));
+        // The hint leaves out what does not fit, entry by entry, but never the copy key that
+        // stands in for the hidden sidebar.
+        QVERIFY2(c->sidebarShown() ? c->hint->text().contains(QStringLiteral("Ctrl+↑↓: shots"))
+                                   : c->hint->text().contains(QStringLiteral("Return: copy")),
+                 qPrintable(c->hint->text()));
         const QRectF area = c->visibleArea();
         QVERIFY(area.left() >= c->rail->width());
         QCOMPARE(c->toolbar->rowCount(), rows);

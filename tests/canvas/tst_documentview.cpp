@@ -162,7 +162,8 @@ private slots:
         DocumentView::liveInput() = saved;
     }
 
-    // Hovering: over a comment's text, over the canvas surface, over a view lying over the canvas.
+    // Hovering: over a comment's text, idle and typed, over the canvas surface, over a view lying
+    // over the canvas.
     void pointerTarget()
     {
         CanvasFixture f;
@@ -175,7 +176,11 @@ private slots:
         QWidget *window = f.view->window();
         const auto at = [&](QPoint inView) { return c->scrollView->viewport()->mapTo(window, inView); };
 
+        // A comment that is not being typed lets the pointer through to the canvas.
         auto t = c->docView->pointerTarget(c->scrollView, at(QPoint(205, 205)));
+        QVERIFY(t.onCanvas && !t.onText);
+        text->setEditing(true);
+        t = c->docView->pointerTarget(c->scrollView, at(QPoint(205, 205)));
         QVERIFY(t.onText && !t.onCanvas);
         c->docView->mouseMoved(c->scrollView, at(QPoint(205, 205)), textAt);
         QVERIFY(!c->hoverPoint && c->commentPoint);

@@ -65,6 +65,26 @@ private slots:
         QVERIFY(!samePixels(picture, out, QPoint(0, 0))); // the arrow is there
     }
 
+    // A picture that carries a device pixel ratio for the screen (an overlay's frozen display)
+    // is still drawn pixel for pixel, copied at the export density or shrunk under half size.
+    void aPictureForTheScreenExportsAtItsPixels_data()
+    {
+        QTest::addColumn<bool>("half");
+        QTest::newRow("exact") << false;
+        QTest::newRow("half size") << true;
+    }
+    void aPictureForTheScreenExportsAtItsPixels()
+    {
+        QFETCH(bool, half);
+        const QImage plain = pattern(400, 200, 5);
+        QImage forScreen = plain;
+        forScreen.setDevicePixelRatio(2);
+        const QImage want = scene(page(plain, 2.0)).render(half, std::nullopt, 16);
+        const QImage got = scene(page(forScreen, 2.0)).render(half, std::nullopt, 16);
+        QCOMPARE(got.size(), want.size());
+        QVERIFY(samePixels(want, got, QPoint(0, 0)));
+    }
+
     void markOutOnTheLeftLeavesTheShotUnshifted()
     {
         const QImage picture = pattern(100, 80, 3);

@@ -25,6 +25,9 @@ private slots:
         QTest::newRow("bench word") << QStringList{"q", "--bench-pages", "many"} << false
                                     << SelfCheck::benchPages << "" << 12;
         QTest::newRow("bench 5") << QStringList{"q", "--bench-pages", "5"} << false << SelfCheck::benchPages << "" << 5;
+        QTest::newRow("talk check") << QStringList{"q", "--talk-check", "a.wav"} << false << SelfCheck::talkCheck
+                                    << "a.wav" << 12;
+        QTest::newRow("talk check last") << QStringList{"q", "--talk-check"} << false << SelfCheck::none << "" << 12;
         QTest::newRow("send test before talk check")
             << QStringList{"q", "--talk-check", "a.wav", "--report-send-test"} << false
             << SelfCheck::reportSendTest << "" << 12;

@@ -1,6 +1,7 @@
 #pragma once
 #include "selfcheck/Autopilot.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <optional>
@@ -25,6 +26,9 @@ struct SelfCheckOutput
         Autopilot::sink() = [](const QString &) {};
         Autopilot::exitProcess() = [](int) {};
     }
+    // The lines of the failed checks.
+    QStringList failed() const { return lines.filter(QRegularExpression(QStringLiteral("^FAIL"))); }
+
     SelfCheckOutput(const SelfCheckOutput &) = delete;
     SelfCheckOutput &operator=(const SelfCheckOutput &) = delete;
 };

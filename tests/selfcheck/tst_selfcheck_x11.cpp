@@ -37,15 +37,27 @@ QString appLog()
 struct SelfCheckRun
 {
     QProcess process;
+    QByteArray out;
     explicit SelfCheckRun(const QString &folder)
     {
         process.start(AppUnderTest::appPath(), {"--autopilot", folder});
+    }
+    // Waits until the run has printed line.
+    bool reached(const QByteArray &line)
+    {
+        while (!out.contains(line)) {
+            if (!process.waitForReadyRead(60000))
+                return false;
+            out += process.readAllStandardOutput();
+        }
+        return true;
     }
     bool passed()
     {
         if (!process.waitForFinished(300000))
             return false;
-        const QList<QByteArray> lines = process.readAllStandardOutput().trimmed().split('\n');
+        out += process.readAllStandardOutput();
+        const QList<QByteArray> lines = out.trimmed().split('\n');
         return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
                && lines.last() == "all checks passed";
     }
@@ -80,9 +92,20 @@ private slots:
         QVERIFY(grab.waitForReadyRead(10000));
         QCOMPARE(grab.readAll().trimmed(), QByteArray("ready"));
         grab.closeWriteChannel();
+        // Once the settings window has worked out the shortcuts' statuses, the capture shortcut
+        // (Ctrl+Shift+2) is still free: the run grabbed nothing.
+        QVERIFY(run.reached("ok   canvas opened"));
+        QProcess grabMidRun;
+        grabMidRun.start(TestEnv::helperPath("../app/app_helper_grabkey"), {"32", "5"});
+        QVERIFY(grabMidRun.waitForReadyRead(10000));
+        QCOMPARE(grabMidRun.readAll().trimmed(), QByteArray("ready"));
+        grabMidRun.closeWriteChannel();
         QVERIFY2(run.passed(), run.process.readAllStandardError().constData());
         grab.waitForFinished();
+        grabMidRun.waitForFinished();
 
+        // The files of the drop stay in the run's folder, not in the user's.
+        QCOMPARE(QDir(out.filePath("run/dropped")).entryList(QDir::Files).size(), 5);
         QCOMPARE(AppUnderTest::readFile(configFile()), prefs);
         QCOMPARE(AppUnderTest::readFile(historyFile()), history);
         QVERIFY(QGuiApplication::clipboard()->ownsClipboard());

@@ -146,6 +146,44 @@ private slots:
         QCOMPARE(canvas->calls.size(), 4);
     }
 
+    // A listener that answers inside the calls that cause its callbacks, held by the controller
+    // alone: it may go while its own stop runs, and what the completion did stays done.
+    void listenerAnsweringAtOnce()
+    {
+        struct AtOnce final : SpeechListening {
+            std::function<void(const QString &)> onHeard;
+            QString words;
+            void setOnHeard(std::function<void(const QString &)> f) override { onHeard = std::move(f); }
+            void setOnLevel(std::function<void(float)>) override {}
+            void setOnProblem(std::function<void(const TalkProblem &)>) override {}
+            void start() override {}
+            void stop(std::function<void(const QString &)> done) override { done(words); }
+            void cancel() override {}
+            void say(const QString &text)
+            {
+                words = text;
+                onHeard(text);
+            }
+        };
+        const auto kept = makeSpeechListener;
+        std::weak_ptr<AtOnce> made;
+        makeSpeechListener = [&made] {
+            auto l = std::make_shared<AtOnce>();
+            made = l;
+            return l;
+        };
+        key(ctrlR, true);
+        made.lock()->say("Hello there");
+        scheduler->advance(1);
+        key(ctrlR, false);
+        makeSpeechListener = kept;
+        QVERIFY(made.expired());
+        QVERIFY(!talk->listener());
+        QVERIFY(!talk->isHolding());
+        QVERIFY(!badgeShown());
+        QCOMPARE(canvas->calls, (QStringList{"started", "heard:Hello there", "ended:Hello there"}));
+    }
+
     void emptyWordsAreCountedAsNone()
     {
         key(ctrlR, true);
