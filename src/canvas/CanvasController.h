@@ -377,6 +377,9 @@ public:
     void setEditingPlaceholder(const QString &text) override;
     void addPictures(const QList<Importer::Picture> &pictures, bool open) override;
     std::optional<QCursor> cursorOver(QWidget *hit) const override;
+    // Which cursor the canvas shows over a widget of its window (none: not the canvas's say).
+    // Several kinds share one QCursor, so checks compare these.
+    std::optional<CursorKind> cursorKindOver(QWidget *hit) const;
 
     // ---- The session's calls ----
     void endEditing() override;

@@ -104,21 +104,27 @@ void CanvasController::closeCanvas()
         view->canvasClosedByUser();
 }
 
-std::optional<QCursor> CanvasController::cursorOver(QWidget *hit) const
+std::optional<CursorKind> CanvasController::cursorKindOver(QWidget *hit) const
 {
     if (!hit)
         return std::nullopt;
     if (hit == scrollView || hit == scrollView->viewport())
-        return cursorFor(isPanning ? CursorKind::openHand : cursor);
+        return isPanning ? CursorKind::openHand : cursor;
     if (hit == railEdge) {
         switch (railEdge->arrows()) {
         case RailEdge::Arrows::both:
-            return cursorFor(CursorKind::columnResize);
+            return CursorKind::columnResize;
         case RailEdge::Arrows::left:
-            return cursorFor(CursorKind::columnResizeLeft);
+            return CursorKind::columnResizeLeft;
         case RailEdge::Arrows::right:
-            return cursorFor(CursorKind::columnResizeRight);
+            return CursorKind::columnResizeRight;
         }
     }
     return std::nullopt;
+}
+
+std::optional<QCursor> CanvasController::cursorOver(QWidget *hit) const
+{
+    const std::optional<CursorKind> kind = cursorKindOver(hit);
+    return kind ? std::optional<QCursor>(cursorFor(*kind)) : std::nullopt;
 }

@@ -2,9 +2,11 @@
 
 #include "Autopilot.h"
 #include "CanvasChecks.h"
+#include "HistoryPages.h"
 #include "OverlayChecks.h"
 #include "PanelAndWelcome.h"
 #include "ReopenChecks.h"
+#include "SeveralShots.h"
 #include "ShapeChecks.h"
 
 #include <QTimer>
@@ -26,8 +28,8 @@ const QList<Step> &steps()
         {6, "pausedHistoryAndDensityChecks", pausedHistoryAndDensityChecks, 1.0},
         {7, "historyCountCheck", historyCountCheck, 0.5},
         {8, "importCheck", importCheck, std::nullopt},
-        {9, "severalShots", {}, 1.0},
-        {10, "historyPages", {}, 0.6},
+        {9, "severalShots", severalShots, 1.0},
+        {10, "historyPages", historyPages, 0.6},
         {11, "anotherShot", {}, 0.6},
         {12, "anotherShotChecks", {}, std::nullopt},
         {13, "autosaveStage", {}, 0.5},

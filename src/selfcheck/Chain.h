@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -30,6 +31,9 @@ struct Handover
     QPointer<CanvasController> controller;
     QPointer<CaptureSession> session;
     int shape = 0;                // the shape step 23 is at: 0 wide, 1 ordinary, 2 tall
+    int historyBefore = 0;        // history entries before the pages of step 9 were saved
+    QStringList savedIDs;         // the history ids of those pages, in page order
+    QImage secondPicture;         // the picture of the shot step 11 adds to the open canvas
     QImage exported;              // E: the first export of the marked-up canvas
     QString entry;                // the history entry that canvas was saved as
     int items = 0;                // the number of items of that canvas

@@ -31,6 +31,11 @@ QString text(const QRectF &rect)
         .arg(text(rect.x()), text(rect.y()), text(rect.width()), text(rect.height()));
 }
 
+QString text(const QDateTime &date)
+{
+    return date.isValid() ? date.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) : QStringLiteral("none");
+}
+
 QString quoted(const QString &value)
 {
     QString out = QStringLiteral("\"");

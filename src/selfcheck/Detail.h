@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QList>
 #include <QPointF>
 #include <QRectF>
@@ -21,6 +22,8 @@ QString text(bool value);
 QString text(QPointF point);
 QString text(QSizeF size);
 QString text(const QRectF &rect);
+// A date as local time "yyyy-MM-dd HH:mm:ss.zzz"; "none" when invalid.
+QString text(const QDateTime &date);
 inline QString text(const QString &value) { return value; }
 // A text as a literal: in double quotes, with backslashes, quotes, line feeds, carriage returns
 // and tabs escaped.
