@@ -70,6 +70,18 @@ QWidget *current()
     return slot().data();
 }
 
+bool dismiss()
+{
+    QWidget *shown = slot().data();
+    if (!shown)
+        return false;
+    slot().clear();
+    const bool visible = shown->isVisible();
+    shown->hide();
+    shown->close();
+    return visible;
+}
+
 } // namespace Toast
 
 void toast(const QString &text, double seconds)

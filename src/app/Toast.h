@@ -23,4 +23,7 @@ QPoint placement(const QPoint &pointer, const QSize &size, const QRect &visibleF
 QRegion capsuleMask(const QSize &size);
 // The toast showing now, or none (tests).
 QWidget *current();
+// Takes the toast showing now off the screen at once, so that a capture about to freeze the
+// displays does not picture it. Answers whether one was showing.
+bool dismiss();
 } // namespace Toast

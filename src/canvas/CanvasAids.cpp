@@ -167,13 +167,20 @@ void CanvasController::keepContentInView(const QRectF &a)
     const QRectF h1 = h.translated(a.left() - n.left(), 0);
     const QRectF h2 = h1.translated(n.center().x() - a.center().x(), 0);
     double x = h2.left();
-    if (h1.left() >= a.left() && h1.right() <= a.right()) {
-        const double v = std::min({h1.left() - a.left(), a.right() - h1.right(), keepGap});
-        if (n.width() < h1.width() + 2 * v) {
+    // What was wholly in view stays so: the whole content, else (a comment sticking out past the
+    // old area) the shots, kept at their gap from the area's edges, or all zoomed to fit.
+    const QRectF shots = toHost(markup.shotsBounds()).translated(a.left() - n.left(), 0);
+    const auto inside = [&a](const QRectF &r) { return r.left() >= a.left() && r.right() <= a.right(); };
+    const QRectF kept = inside(h1) ? h1 : shots;
+    if (inside(kept) && kept.width() > 0) {
+        const double v = std::min({kept.left() - a.left(), a.right() - kept.right(), keepGap});
+        if (n.width() < kept.width() + 2 * v) {
             zoomToFit();
             return;
         }
-        x = std::min(std::max(h2.left(), n.left() + v), n.right() - v - h1.width());
+        const double shift = n.center().x() - a.center().x();
+        const double left = std::min(std::max(kept.left() + shift, n.left() + v), n.right() - v - kept.width());
+        x = h2.left() + left - (kept.left() + shift);
     }
     const QRectF t = QRectF(x, h2.top(), h.width(), h.height()).translated(-QPointF(scrollView->pos()));
     scrollView->showDocumentRect(c, t);

@@ -170,7 +170,7 @@ QList<double> CanvasChrome::shownGripSizes() const
     QList<double> sizes;
     for (const GripLayer &g : m_grips) {
         if (g.shown)
-            sizes << 2 * g.mark.radius * g.scale;
+            sizes << 2 * g.mark.radius * g.target;
     }
     return sizes;
 }

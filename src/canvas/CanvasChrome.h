@@ -55,7 +55,8 @@ public:
     // rounded by at most 7. None for no rect or one without area.
     static std::optional<QPainterPath> textBoxPath(const std::optional<QRectF> &rect);
 
-    // The on-screen width of each grip shown, in order.
+    // The width each grip shown grows or shrinks to (its width once its animation has run), in
+    // order.
     QList<double> shownGripSizes() const;
     // How many grips were ever made, and how many growths were started (tests read them).
     int gripsMade() const { return int(m_grips.size()); }

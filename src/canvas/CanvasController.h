@@ -386,6 +386,8 @@ public:
     void saveCurrentPage() override;
     void focusDocument() override;
     bool markCurrentPageDone() override;
+    // A copy that keeps the canvas open shows its words in the sidebar's copy row for a moment.
+    void flashCopyRow(const QString &text) override;
     void addShotPage(const QImage &image, double pixelScale, const QRectF &rect) override;
     int shotCount() const override;
 

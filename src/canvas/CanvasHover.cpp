@@ -264,10 +264,13 @@ void CanvasController::updateHover()
     std::optional<Grip> grip;
     std::optional<QUuid> hovered;
     const std::optional<QUuid> edited = editing ? std::optional(editing->itemID()) : std::nullopt;
-    if (hoverPoint && !spaceHeld && (!controls || !controls->part)) {
-        grip = gripAt(toHost(*hoverPoint), *hoverPoint);
-        if (!grip && !armed) {
-            const auto hit = itemAt(*hoverPoint);
+    if (!spaceHeld && (!controls || !controls->part)) {
+        if (hoverPoint)
+            grip = gripAt(toHost(*hoverPoint), *hoverPoint);
+        // The comment under the pointer lights up, whether the pointer is over its text or
+        // over the canvas within its box.
+        if (at && !grip && !armed) {
+            const auto hit = itemAt(*at);
             const auto item = hit ? markup.item(*hit) : std::nullopt;
             if (item && item->kind == ItemKind::text && item->id != edited)
                 hovered = item->id;

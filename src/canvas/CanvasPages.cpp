@@ -9,6 +9,7 @@
 #include "canvas/TextItemView.h"
 #include "app/ActivityLog.h"
 #include "app/PreferenceReaders.h"
+#include "app/SelfCheckFlag.h"
 #include "capture/CaptureSession.h"
 #include "document/NoteLayout.h"
 #include "document/Trim.h"
@@ -23,9 +24,11 @@
 namespace {
 constexpr int revealMs = 200;
 
+// Fades a view in. While the self-check runs the view is there at once: its stages look at the
+// canvas, and take its pictures, in the same turn as it opens.
 void fadeIn(QWidget *w)
 {
-    if (!w || w->isHidden())
+    if (!w || w->isHidden() || SelfCheckFlag::isSet())
         return;
     auto *effect = new QGraphicsOpacityEffect(w);
     effect->setOpacity(0);
@@ -116,6 +119,12 @@ bool CanvasController::markCurrentPageDone()
         return false;
     refreshRail(true);
     return true;
+}
+
+void CanvasController::flashCopyRow(const QString &text)
+{
+    if (CommandRow *row = commands ? commands->copyRow() : nullptr)
+        row->flash(text);
 }
 
 // ---- making, showing and handing over pages ----

@@ -1,11 +1,20 @@
 #include "canvas/ShotItems.h"
 
+#include "canvas/SmoothShrink.h"
+
+#include <QApplication>
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
+#include <QThreadPool>
 #include <QVariantAnimation>
 
 #include <algorithm>
 #include <cmath>
+
+namespace {
+// At fewer device pixels per picture pixel than this the picture is shown smaller.
+constexpr double shrinkBelow = 1 - 1e-6;
+} // namespace
 
 ShotClipItem::ShotClipItem(const QRectF &rect, QGraphicsItem *parent) : QGraphicsItem(parent), m_rect(rect)
 {
@@ -66,8 +75,9 @@ void ShotPictureItem::setImage(const QImage &image, bool smooth, bool fade)
     }
     m_image = image;
     m_smooth = smooth;
-    m_reduced = QImage();
-    m_reducedSteps = 0;
+    m_shrunk = QImage();
+    m_wanted = QSize();
+    ++m_generation;
     update();
 }
 
@@ -79,21 +89,37 @@ void ShotPictureItem::setFrame(const QRectF &frame)
     m_frame = frame;
 }
 
-const QImage &ShotPictureItem::pictureFor(double devicePerPixel)
+QSize ShotPictureItem::shownSize(double devicePerPixel) const
 {
-    // Halve while the next halving still has at least one pixel per device pixel.
-    int steps = 0;
-    while (devicePerPixel * (1 << (steps + 1)) <= 1 && (m_image.width() >> (steps + 1)) >= 1
-           && (m_image.height() >> (steps + 1)) >= 1 && steps < 16)
-        ++steps;
-    if (steps == 0)
-        return m_image;
-    if (steps != m_reducedSteps || m_reduced.isNull()) {
-        m_reduced = m_image.scaled(std::max(1, m_image.width() >> steps), std::max(1, m_image.height() >> steps),
-                                   Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        m_reducedSteps = steps;
-    }
-    return m_reduced;
+    if (m_image.isNull() || !(devicePerPixel < shrinkBelow))
+        return m_image.size();
+    return {std::max(1, int(std::lround(m_image.width() * devicePerPixel))),
+            std::max(1, int(std::lround(m_image.height() * devicePerPixel)))};
+}
+
+void ShotPictureItem::makeShrunk()
+{
+    if (m_making || m_wanted.isEmpty() || m_shrunk.size() == m_wanted)
+        return;
+    m_making = true;
+    QPointer<ShotPictureItem> self(this);
+    const quint64 generation = m_generation;
+    QThreadPool::globalInstance()->start([self, generation, image = m_image, size = m_wanted] {
+        // Each pixel of the copy is a weighted mean of the picture's pixels under it.
+        const QImage copy = SmoothShrink::shrunk(image, size);
+        QMetaObject::invokeMethod(qApp, [self, generation, copy] {
+            if (!self)
+                return;
+            self->m_making = false;
+            if (generation == self->m_generation) {
+                self->m_shrunk = copy;
+                ++self->m_copiesMade;
+                self->update();
+            }
+            // The zoom (or the picture) may have changed meanwhile.
+            self->makeShrunk();
+        });
+    });
 }
 
 void ShotPictureItem::draw(QPainter *painter, const QRectF &target, const QImage &image, bool smooth)
@@ -103,6 +129,23 @@ void ShotPictureItem::draw(QPainter *painter, const QRectF &target, const QImage
                         target.width() * sx, target.height() * sy);
     painter->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     painter->drawImage(target, image, source);
+}
+
+bool ShotPictureItem::drawShrunk(QPainter *painter, const QRectF &exposed)
+{
+    const QTransform &t = painter->deviceTransform();
+    if (t.type() > QTransform::TxScale || t.m11() <= 0 || t.m22() <= 0)
+        return false;
+    // The copy's pixels lie on whole device pixels from the frame's rounded top-left corner on.
+    const QRectF frameOnDevice = t.mapRect(m_frame);
+    const QPoint origin(int(std::lround(frameOnDevice.left())), int(std::lround(frameOnDevice.top())));
+    const QRect part = t.mapRect(exposed).toAlignedRect().translated(-origin) & m_shrunk.rect();
+    if (part.isEmpty())
+        return true;
+    const QRectF target = t.inverted().mapRect(QRectF(part.translated(origin)));
+    painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter->drawImage(target, m_shrunk, QRectF(part));
+    return true;
 }
 
 void ShotPictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *)
@@ -116,11 +159,19 @@ void ShotPictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *o
     const QTransform &t = painter->deviceTransform();
     const double deviceScale = std::sqrt(std::abs(t.determinant()));
     const double devicePerPixel = deviceScale * m_frame.width() / m_image.width();
-    const QImage &picture = pictureFor(devicePerPixel);
-    const bool reduced = &picture != &m_image;
+    const bool shrinks = devicePerPixel < shrinkBelow;
     if (!m_previous.isNull()) {
-        draw(painter, target, m_previous, m_previousSmooth);
+        draw(painter, target, m_previous, m_previousSmooth || shrinks);
         painter->setOpacity(painter->opacity() * m_fade);
     }
-    draw(painter, target, picture, m_smooth || reduced);
+    if (!shrinks) {
+        draw(painter, target, m_image, m_smooth);
+        return;
+    }
+    m_wanted = shownSize(devicePerPixel);
+    if (m_shrunk.size() == m_wanted && drawShrunk(painter, target))
+        return;
+    makeShrunk();
+    // Meanwhile: linear filtering from the copy of another zoom level, or from the picture.
+    draw(painter, target, m_shrunk.isNull() ? m_image : m_shrunk, true);
 }

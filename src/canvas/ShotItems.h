@@ -20,9 +20,10 @@ private:
 };
 
 // A shot's picture, drawn from the picture's own pixels (never copied) over the picture's frame
-// on the plane: only the part that is exposed, nearest-neighbour or smooth. Shown at less than
-// half its size it draws from a smaller copy, made once per size step, rather than shrinking the
-// whole picture on every paint.
+// on the plane: only the part that is exposed. Enlarged (or at its own size) it is drawn
+// nearest-neighbour, or smooth when asked; shown smaller it is drawn from a smoothly shrunk copy
+// at exactly the size it takes on the device, made once per zoom level on a worker thread. Until
+// that copy is there the picture (or the copy of another level) is drawn with linear filtering.
 class ShotPictureItem : public QGraphicsObject
 {
     Q_OBJECT
@@ -37,13 +38,24 @@ public:
     const QImage &image() const { return m_image; }
     bool smooth() const { return m_smooth; }
     bool fading() const { return !m_previous.isNull(); }
-    // The picture drawn at a number of device pixels per picture pixel (tests).
-    const QImage &pictureFor(double devicePerPixel);
+    // The size in device pixels the picture takes at a number of device pixels per picture pixel:
+    // the size of its shrunk copy, or the picture's own size when it is not shown smaller.
+    QSize shownSize(double devicePerPixel) const;
+    // The shrunk copy made last (null before any), and how many have been made (tests, benchmarks).
+    const QImage &shrunk() const { return m_shrunk; }
+    int shrunkCopiesMade() const { return m_copiesMade; }
+    // Whether a shrunk copy is being made.
+    bool shrinking() const { return m_making; }
     QRectF boundingRect() const override { return m_frame; }
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
 private:
     void draw(QPainter *painter, const QRectF &exposed, const QImage &image, bool smooth);
+    // Draws the shrunk copy pixel for pixel where the frame lies on the device; false when the
+    // painter's transform is not a plain scale and move.
+    bool drawShrunk(QPainter *painter, const QRectF &exposed);
+    // Starts making the shrunk copy of the wanted size unless one is being made.
+    void makeShrunk();
 
     QImage m_image;
     QRectF m_frame;
@@ -52,6 +64,9 @@ private:
     bool m_previousSmooth = false;
     double m_fade = 1;   // how far the new picture has come in
     QPointer<QVariantAnimation> m_fader;
-    QImage m_reduced;    // a smaller copy of m_image
-    int m_reducedSteps = 0; // halvings in m_reduced
+    QImage m_shrunk;     // m_image shrunk smoothly to the size of some zoom level
+    QSize m_wanted;      // the shrunk size the last paint asked for
+    bool m_making = false;
+    quint64 m_generation = 0; // counts pictures, so that a copy of an earlier one is dropped
+    int m_copiesMade = 0;
 };

@@ -8,6 +8,7 @@
 #include "capture/OverlayPool.h"
 #include "capture/SessionCanvas.h"
 #include "platform/FrontApplication.h"
+#include "platform/PointerPosition.h"
 #include "platform/Preferences.h"
 #include "platform/SystemBeep.h"
 #include "platform/WindowList.h"
@@ -199,9 +200,9 @@ void CaptureSession::releaseWindows()
 
 int CaptureSession::windowIndexUnderPointer() const
 {
-    const QPoint p = QCursor::pos();
+    const QPointF p = PointerPosition::global();
     for (int i = 0; i < m_windows.size(); ++i) {
-        if (m_windows[i] && m_windows[i]->geometry().contains(p))
+        if (m_windows[i] && QRectF(m_windows[i]->geometry()).contains(p))
             return i;
     }
     return -1;
@@ -215,7 +216,7 @@ void CaptureSession::show()
     }
     if (m_windows.isEmpty())
         return;
-    const QPoint p = QCursor::pos();
+    const QPointF p = PointerPosition::global();
     const int under = windowIndexUnderPointer();
     OverlayWindow *key = m_windows[under < 0 ? 0 : under];
     if (key) {
@@ -225,8 +226,8 @@ void CaptureSession::show()
     for (int i = 0; i < m_windows.size() && i < m_views.size(); ++i) {
         if (!m_windows[i] || !m_views[i])
             continue;
-        const bool inside = m_windows[i]->geometry().contains(p);
-        m_views[i]->trackPointer(inside, QPointF(m_views[i]->mapFromGlobal(p)));
+        const bool inside = QRectF(m_windows[i]->geometry()).contains(p);
+        m_views[i]->trackPointer(inside, m_views[i]->mapFromGlobal(p));
     }
 }
 

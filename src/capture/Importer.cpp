@@ -50,12 +50,21 @@ QImage premultiplied(QImage image)
                : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
+// Pixels per point from a picture's resolution: 72 dpi for each pixel per point (144 dpi is 2),
+// as this app writes its pictures. Linux programs write 96 dpi for a logical pixel at scale 1
+// (Qt's default for every picture), so 96 dpi and its multiples count by 96 instead (192 dpi is
+// 2) unless they are also multiples of 72 (288 dpi is this app's 4). A scale outside 1 to 4
+// counts as 1, and so does a picture that states no resolution.
 double scaleFor(const QByteArray &data)
 {
     const std::optional<double> dpi = ImageResolution::dotsPerInch(data);
-    if (!dpi)
+    if (!dpi || *dpi <= 0)
         return 1;
-    const double scale = *dpi / 72.0;
+    const auto multipleOf = [&](double base) {
+        const double n = *dpi / base;
+        return std::abs(n - std::round(n)) < 1e-6;
+    };
+    const double scale = multipleOf(96) && !multipleOf(72) ? *dpi / 96 : *dpi / 72;
     return scale < 1 || scale > 4 ? 1 : scale;
 }
 

@@ -26,8 +26,8 @@ QString sizeText(QSizeF size, double scale)
 
 QString pointerText(QPointF p, double scale)
 {
-    const auto x = static_cast<long long>(std::floor(p.x() * scale));
-    const auto y = static_cast<long long>(std::floor(p.y() * scale));
+    const auto x = static_cast<long long>(std::floor(p.x() * scale + pixelHair));
+    const auto y = static_cast<long long>(std::floor(p.y() * scale + pixelHair));
     return QStringLiteral("%1  %2").arg(x).arg(y);
 }
 

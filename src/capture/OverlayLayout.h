@@ -20,6 +20,10 @@ constexpr double handleSize = 12, handleMinSide = 28;
 // A drag starts after this distance; a smaller area is no choice.
 constexpr double dragThreshold = 4, minAreaSide = 8;
 
+// A point on the pixel grid times the scale may come out this much off its whole pixel; pixel
+// counts allow for it.
+constexpr double pixelHair = 1e-6;
+
 // A point snapped to the pixel grid (halves away from zero).
 QPointF snapped(QPointF p, double scale);
 // The pointer can never go past a display's last pixel: a point on the last pixel row or column

@@ -6,6 +6,7 @@
 #include "capture/OverlayLayout.h"
 #include "document/Selection.h"
 #include "platform/KeyTable.h"
+#include "platform/PointerPosition.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -17,6 +18,7 @@
 #include <QPalette>
 #include <QRadialGradient>
 #include <QVariantAnimation>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -177,7 +179,7 @@ void OverlayView::setWindows(const QList<QRectF> &rects, const QList<quint32> &i
     m_windowIds = ids.size() == rects.size() ? ids : QList<quint32>();
     if (m_stage != Stage::Selecting || m_drag)
         return;
-    const QPointF p = mapFromGlobal(QCursor::pos());
+    const QPointF p = mapFromGlobal(PointerPosition::global());
     if (QRectF(rect()).contains(p))
         setHovered(Selection::firstContaining(m_windowRects, p));
 }
@@ -205,11 +207,50 @@ void OverlayView::hideCoordLabel()
 
 // ---- mouse ----
 
+void OverlayView::watchWindow()
+{
+    QWindow *handle = window() ? window()->windowHandle() : nullptr;
+    if (handle == m_watched)
+        return;
+    if (m_watched)
+        m_watched->removeEventFilter(this);
+    m_watched = handle;
+    m_windowPointer.reset();
+    if (handle)
+        handle->installEventFilter(this);
+}
+
+bool OverlayView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_watched
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove
+            || event->type() == QEvent::MouseButtonRelease)) {
+        const auto *mouse = static_cast<const QMouseEvent *>(event);
+        m_windowPointer = WindowPointer{event->type(), mouse->timestamp(), mouse->position()};
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QPointF OverlayView::exactPosition(const QMouseEvent *event) const
+{
+    const QPointF rounded = event->position();
+    if (!m_windowPointer || m_windowPointer->type != event->type()
+        || m_windowPointer->timestamp != event->timestamp() || !window())
+        return rounded;
+    const QPointF exact = m_windowPointer->position - QPointF(mapTo(window(), QPoint(0, 0)));
+    // The same event only when it lies within the rounding of the widget's.
+    if (std::abs(exact.x() - rounded.x()) > 1 || std::abs(exact.y() - rounded.y()) > 1)
+        return rounded;
+    // The pointer is always on a whole device pixel: on the grid exactly, as window rectangles
+    // made from device pixels are, not a hair beside it.
+    return OverlayLayout::snapped(exact, devicePixelRatioF());
+}
+
 void OverlayView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton || m_stage != Stage::Selecting)
         return;
-    const QPointF p = OverlayLayout::reachingEdges(OverlayLayout::snapped(event->position(), m_pixelScale),
+    const QPointF p = OverlayLayout::reachingEdges(OverlayLayout::snapped(exactPosition(event), m_pixelScale),
                                                    size(), m_pixelScale);
     m_drag = Drag{p, p, false};
     hideCoordLabel();
@@ -218,17 +259,17 @@ void OverlayView::mousePressEvent(QMouseEvent *event)
 void OverlayView::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_drag)
-        dragTo(OverlayLayout::reachingEdges(OverlayLayout::snapped(event->position(), m_pixelScale),
+        dragTo(OverlayLayout::reachingEdges(OverlayLayout::snapped(exactPosition(event), m_pixelScale),
                                             size(), m_pixelScale));
     else
-        trackPointer(true, event->position());
+        trackPointer(true, exactPosition(event));
 }
 
 void OverlayView::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton || !m_drag)
         return;
-    release(event->position());
+    release(exactPosition(event));
 }
 
 void OverlayView::leaveEvent(QEvent *)
@@ -379,9 +420,11 @@ void OverlayView::cancel()
 QImage OverlayView::croppedImage(const QRectF &rect) const
 {
     const double s = m_pixelScale;
-    const QRect pixels =
-        QRectF(rect.x() * s, rect.y() * s, rect.width() * s, rect.height() * s).toAlignedRect()
-            & m_frozen.rect();
+    // Outwards to whole pixels, but never to the pixel beside one that the scale missed by a hair.
+    constexpr double hair = OverlayLayout::pixelHair;
+    const int left = int(std::floor(rect.left() * s + hair)), top = int(std::floor(rect.top() * s + hair));
+    const int right = int(std::ceil(rect.right() * s - hair)), bottom = int(std::ceil(rect.bottom() * s - hair));
+    const QRect pixels = QRect(left, top, right - left, bottom - top) & m_frozen.rect();
     if (pixels.width() < 1 || pixels.height() < 1)
         return {};
     return m_frozen.copy(pixels);
@@ -404,9 +447,11 @@ bool OverlayView::event(QEvent *event)
         keyPressEvent(static_cast<QKeyEvent *>(event));
         return true;
     }
-    if (event->type() == QEvent::Show && m_appear->state() == QAbstractAnimation::Stopped
-        && m_dimOpacity == 0)
-        m_appear->start();
+    if (event->type() == QEvent::Show) {
+        watchWindow();
+        if (m_appear->state() == QAbstractAnimation::Stopped && m_dimOpacity == 0)
+            m_appear->start();
+    }
     return QWidget::event(event);
 }
 

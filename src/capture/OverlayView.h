@@ -3,6 +3,7 @@
 #include "capture/ShotImage.h"
 #include "capture/WindowPicture.h"
 
+#include <QEvent>
 #include <QFuture>
 #include <QImage>
 #include <QList>
@@ -21,6 +22,7 @@ class GlassLabel;
 class PointerLabel;
 class QLabel;
 class QVariantAnimation;
+class QWindow;
 
 // The view that fills one display's overlay window during a capture. It shows the display as it
 // was frozen, dimmed, and lets the user choose what to capture: drag a rectangle (Shift squares
@@ -128,6 +130,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Drag
@@ -145,6 +148,11 @@ private:
         bool operator==(const Look &) const = default;
     };
 
+    // The pointer of a mouse event in this view to the device pixel. Qt Widgets rounds the
+    // positions of its events to whole points; the window's own event, seen just before, has them
+    // unrounded.
+    QPointF exactPosition(const QMouseEvent *event) const;
+    void watchWindow();
     void dragTo(QPointF q);
     void release(QPointF point);
     void modifiersChanged();
@@ -188,4 +196,13 @@ private:
     double m_dimOpacity = 0;
     bool m_showsFrozen = true;
     std::unique_ptr<OverlayCanvas> m_canvas;
+    // The last mouse event of the window this view is in, with its position in the window.
+    struct WindowPointer
+    {
+        QEvent::Type type = QEvent::None;
+        quint64 timestamp = 0;
+        QPointF position;
+    };
+    std::optional<WindowPointer> m_windowPointer;
+    QPointer<QWindow> m_watched;
 };

@@ -109,7 +109,7 @@ QRectF OverlayView::becomeCanvasWindow(const QRectF &rect)
     const QScreen *screen = w->screen();
     const QRectF visible = screen ? QRectF(screen->availableGeometry()) : old;
     const CanvasFrames frames =
-        canvasLayout(rect, old, visible, WindowFrame::titleBarHeight(), railSetting, Prefs::railThumb());
+        canvasLayout(rect, old, visible, WindowFrame::titleBarHeight(screen), railSetting, Prefs::railThumb());
     w->becomeCanvas(frames.content.toRect());
     if (OverlayViewHost *host = session())
         host->canvasOpened();

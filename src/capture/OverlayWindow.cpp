@@ -3,6 +3,7 @@
 #include "app/ActivityLog.h"
 #include "app/SelfCheckFlag.h"
 #include "platform/KeyTable.h"
+#include "platform/KeypadEnter.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,6 +15,7 @@
 #include <QWindow>
 
 #include <memory>
+#include <optional>
 
 std::function<std::unique_ptr<WindowEdges>()> OverlayWindow::makeEdges;
 
@@ -52,10 +54,21 @@ void routeGrabbedKeys()
     qApp->installEventFilter(filter);
 }
 
-bool isKeypadEnter(const QKeyEvent *event)
+// The key the window passes on for a key event: the number pad's Enter taken as Return, or none
+// when the key goes on as it came.
+std::optional<KeyStroke> replacedKey(const QKeyEvent *event)
 {
-    return event->key() == Qt::Key_Enter
-           || KeyTable::fromQtKey(event->key(), event->modifiers()) == KeyCode::KeypadEnter;
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const int code = event->key() == Qt::Key_Enter ? KeyCode::KeypadEnter
+                                                   : KeyTable::fromQtKey(event->key(), mods).value_or(-1);
+    quint64 flags = KeyTable::flagsFromQt(mods);
+    if (mods & Qt::KeypadModifier)
+        flags |= EventFlag::NumericPad;
+    const KeyStroke key{code, event->text(), flags};
+    const KeyStroke taken = keypadEnterAsReturn(key);
+    if (taken == key)
+        return std::nullopt;
+    return taken;
 }
 } // namespace
 
@@ -225,14 +238,20 @@ bool OverlayWindow::handleWindowEvent(QEvent *event)
         return true;
     const QEvent::Type type = event->type();
     const bool keyEvent = type == QEvent::KeyPress || type == QEvent::KeyRelease;
-    if (!(keyEvent && isKeypadEnter(static_cast<QKeyEvent *>(event))) && !edges)
+    const std::optional<KeyStroke> replaced =
+        keyEvent ? replacedKey(static_cast<QKeyEvent *>(event)) : std::nullopt;
+    if (!replaced && !edges)
         return false;
     m_replacing = true;
-    if (keyEvent && isKeypadEnter(static_cast<QKeyEvent *>(event))) {
+    if (replaced) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        QKeyEvent asReturn(type, Qt::Key_Return, key->modifiers() & ~Qt::KeypadModifier, key->nativeScanCode(),
-                           KeyTable::toKeysym(KeyCode::Return).value_or(0), key->nativeModifiers(),
-                           QStringLiteral("\r"), key->isAutoRepeat(), ushort(key->count()));
+        bool keypad = false;
+        const int qtKey = KeyTable::toQtKey(replaced->keyCode, &keypad).value_or(key->key());
+        Qt::KeyboardModifiers mods = KeyTable::qtFromFlags(replaced->flags);
+        if (keypad || (replaced->flags & EventFlag::NumericPad))
+            mods |= Qt::KeypadModifier;
+        QKeyEvent asReturn(type, qtKey, mods, key->nativeScanCode(), KeyTable::toKeysym(replaced->keyCode).value_or(0),
+                           key->nativeModifiers(), replaced->characters, key->isAutoRepeat(), ushort(key->count()));
         asReturn.setTimestamp(key->timestamp());
         QCoreApplication::sendEvent(windowHandle(), &asReturn);
     } else {

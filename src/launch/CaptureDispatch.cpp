@@ -22,6 +22,12 @@
 #include <QMenu>
 #include <QTimer>
 
+namespace {
+// How long a capture waits after taking its own windows off the screen, for the windows they
+// covered to draw themselves again before the displays are frozen.
+constexpr int uncoverMilliseconds = 120;
+} // namespace
+
 void AppDelegate::menuCapture(const QString &rawAction)
 {
     const auto action = CaptureActions::fromRawValue(rawAction);
@@ -117,6 +123,17 @@ void AppDelegate::capture(CaptureAction action)
         showWelcome();
         return;
     }
+    // A toast still showing from the last capture must not end up in this one: it goes at once,
+    // and the freeze waits for the windows beneath to draw themselves again.
+    if (Toast::dismiss()) {
+        m_capturing = true;
+        QPointer<AppDelegate> self(this);
+        QTimer::singleShot(uncoverMilliseconds, this, [self, screens, action, t0, previous] {
+            if (self)
+                self->runFreeze(screens, action, t0, previous);
+        });
+        return;
+    }
     runFreeze(screens, action, t0, previous);
 }
 
@@ -209,7 +226,8 @@ void AppDelegate::captureIntoCanvas(CaptureSession *session, CaptureAction actio
     int delay = 0;
     if (!captureSelf) {
         session->hideForCapture();
-        delay = 120;
+        Toast::dismiss();
+        delay = uncoverMilliseconds;
     }
     const std::optional<RunningApp> previous = DispatchSupport::frontmostApp();
     QPointer<AppDelegate> self(this);

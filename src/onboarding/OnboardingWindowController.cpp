@@ -236,7 +236,7 @@ void OnboardingWindowController::show()
             frame.moveCenter(visible.center());
             // The header rises above the window and its title bar: keep room for both under
             // the visible top.
-            const int room = topRoom + qRound(WindowFrame::titleBarHeight());
+            const int room = topRoom + qRound(WindowFrame::titleBarHeight(screen));
             if (frame.top() < visible.top() + room)
                 frame.moveTop(visible.top() + room);
             m_window->setPosition(frame.topLeft());

@@ -31,7 +31,9 @@ constexpr int A = 0, S = 1, D = 2, F = 3, H = 4, G = 5, Z = 6, X = 7, C = 8, V =
 // Alt its Option).
 namespace EventFlag {
 constexpr quint64 Shift = 1ull << 17, Control = 1ull << 18, Option = 1ull << 19,
-                  Command = 1ull << 20;
+                  Command = 1ull << 20,
+                  NumericPad = 1ull << 21, // a key of the number pad (Qt::KeypadModifier)
+                  Function = 1ull << 23;   // a function, arrow or navigation key
 }
 
 namespace KeyTable {

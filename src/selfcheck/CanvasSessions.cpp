@@ -1,5 +1,7 @@
 #include "CanvasSessions.h"
 
+#include "Chain.h"
+
 #include "canvas/CanvasController.h"
 #include "canvas/TextItemView.h"
 #include "capture/CaptureSession.h"
@@ -39,6 +41,11 @@ CaptureSession *openCanvas(const ScreenInfo &screen, const QImage &image, const 
     if (!views.isEmpty() && views.first())
         views.first()->finish(rect);
     return session;
+}
+
+CaptureSession *openCanvas(const Handover &handover, const QRectF &rect)
+{
+    return openCanvas(stagedScreen(handover.screen, handover.picture), handover.picture, rect);
 }
 
 void closeCanvas(CaptureSession *session)

@@ -17,6 +17,8 @@ class OverlayWindow;
 // plain click and typing they use on it.
 namespace Autopilot {
 
+struct Handover;
+
 // The staged screen: one display of that size in points at the origin, as many pixels a point
 // as the picture has over its width (1 for a null picture).
 ScreenInfo stagedScreen(QSize points, const QImage &picture);
@@ -33,6 +35,8 @@ CaptureSession *showCapture(const ScreenInfo &screen, const QImage &image, Overl
 CaptureSession *openCanvas(const ScreenInfo &screen, const QImage &image, const QRectF &rect,
                            OverlayViewHost::Mode mode = OverlayViewHost::Mode::Canvas,
                            CaptureSession *parent = nullptr);
+// A canvas of the hand-over's staged picture on its staged screen, with the rect chosen.
+CaptureSession *openCanvas(const Handover &handover, const QRectF &rect);
 // Closes a staged capture the way Escape closes it: a further shot hides its overlays and
 // brings its parent's canvas forward; any other ends, writing its pages to the history at once.
 // Nothing for no session.

@@ -1,10 +1,14 @@
 #include "Chain.h"
 
+#include "AnotherShot.h"
 #include "Autopilot.h"
+#include "AutosaveStages.h"
 #include "CanvasChecks.h"
+#include "CommentChecks.h"
 #include "HistoryPages.h"
 #include "OverlayChecks.h"
 #include "PanelAndWelcome.h"
+#include "PasteStages.h"
 #include "ReopenChecks.h"
 #include "SeveralShots.h"
 #include "ShapeChecks.h"
@@ -30,16 +34,16 @@ const QList<Step> &steps()
         {8, "importCheck", importCheck, std::nullopt},
         {9, "severalShots", severalShots, 1.0},
         {10, "historyPages", historyPages, 0.6},
-        {11, "anotherShot", {}, 0.6},
-        {12, "anotherShotChecks", {}, std::nullopt},
-        {13, "autosaveStage", {}, 0.5},
-        {14, "autosaveTyping", {}, 2.0},
-        {15, "autosaveChecks", {}, 0.5},
-        {16, "autosaveClosedCheck", {}, std::nullopt},
-        {17, "pasteStage", {}, 0.5},
-        {18, "pasteChecks", {}, std::nullopt},
-        {19, "commentStage", {}, 0.5},
-        {20, "commentChecks", {}, 0.5},
+        {11, "anotherShot", anotherShot, 0.6},
+        {12, "anotherShotChecks", anotherShotChecks, std::nullopt},
+        {13, "autosaveStage", autosaveStage, 0.5},
+        {14, "autosaveTyping", autosaveTyping, 2.0},
+        {15, "autosaveChecks", autosaveChecks, 0.5},
+        {16, "autosaveClosedCheck", autosaveClosedCheck, std::nullopt},
+        {17, "pasteStage", pasteStage, 0.5},
+        {18, "pasteChecks", pasteChecks, std::nullopt},
+        {19, "commentStage", commentStage, 0.5},
+        {20, "commentChecks", commentChecks, 0.5},
         {21, "wideShotChecks", {}, std::nullopt},
         {22, "shapeStage", shapeStage, 0.5},
         {23, "shapeChecks", shapeChecks, 0.5},

@@ -39,6 +39,7 @@ struct Handover
     int items = 0;                // the number of items of that canvas
     QImage pasted;                // the picture read back from the density pasteboard
     double pastedScale = 0;       // its pixel scale
+    int entriesBeforeClose = 0;   // history entries just before the autosaved canvas closed
 };
 
 namespace Chain {

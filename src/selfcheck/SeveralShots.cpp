@@ -210,14 +210,8 @@ int marksAndSwitching(CanvasController *c, int firstItems)
     const QList<QImage> &pictures1 = first.pictures, &pictures2 = second.pictures;
     const QList<RailThumb *> &thumbs1 = first.thumbs, &thumbs2 = second.thumbs;
     const QList<int> &styled1 = first.styled, &styled2 = second.styled;
-    bool same = pictures1.size() == pictures2.size();
-    QList<int> widths;
-    for (int i = 0; i < pictures1.size(); ++i) {
-        const QImage &a = pictures1.at(i);
-        widths.append(a.isNull() ? 0 : a.width());
-        same = same && !a.isNull() && a.width() <= 1700 && i < pictures2.size() && RailThumb::samePicture(a, pictures2.at(i));
-    }
-    check(QStringLiteral("moving between pages makes no page's picture again"), same, [widths] { return text(widths); });
+    check(QStringLiteral("moving between pages makes no page's picture again"), samePagePictures(pictures1, pictures2),
+          [&] { return pictureWidths(pictures1); });
     const bool onlyRings = thumbs1.size() == 4 && thumbs2.size() == 4 && sameObjects(thumbs1, thumbs2)
                            && styled2.at(1) == styled1.at(1) && styled2.at(2) == styled1.at(2)
                            && styled2.at(0) > styled1.at(0) && styled2.at(3) > styled1.at(3);
@@ -339,6 +333,26 @@ void keysOnMarksAndPages(CanvasController *c, int n)
           [c] { return pagesAndCurrent(c) + QLatin1Char(' ') + text(itemCount(c)); });
 }
 } // namespace
+
+bool samePagePictures(const QList<QImage> &before, const QList<QImage> &after)
+{
+    if (before.size() != after.size())
+        return false;
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        const QImage &a = before.at(i);
+        if (a.isNull() || a.width() > 1700 || !RailThumb::samePicture(a, after.at(i)))
+            return false;
+    }
+    return true;
+}
+
+QString pictureWidths(const QList<QImage> &pictures)
+{
+    QList<int> widths;
+    for (const QImage &picture : pictures)
+        widths.append(picture.isNull() ? 0 : picture.width());
+    return Detail::text(widths);
+}
 
 void severalShots(const Handover &handover)
 {

@@ -1,4 +1,7 @@
 #pragma once
+#include <QImage>
+#include <QList>
+#include <QString>
 
 namespace Autopilot {
 struct Handover;
@@ -12,5 +15,11 @@ struct Handover;
 // follows (with the entry count before and the saved ids). Given the imported canvas's host
 // view, its controller and the folder.
 void severalShots(const Handover &handover);
+
+// Whether switching pages kept every page's picture: the same picture objects (a picture made
+// again, even with the same pixels, is another), each there and at most 1700 pixels wide.
+bool samePagePictures(const QList<QImage> &before, const QList<QImage> &after);
+// The pictures' widths as a detail, 0 for a missing one: "[1440, 0]".
+QString pictureWidths(const QList<QImage> &pictures);
 
 } // namespace Autopilot

@@ -10,8 +10,8 @@
 #include "canvas/CanvasScrollView.h"
 #include "canvas/TextItemView.h"
 #include "capture/CaptureSession.h"
-#include "capture/OverlayView.h"
 #include "capture/ClipboardPicture.h"
+#include "capture/OverlayView.h"
 #include "export/ExportScene.h"
 #include "export/TextLayout.h"
 #include "platform/Preferences.h"
@@ -73,7 +73,7 @@ int linesOf(const CanvasController *c, const std::optional<QUuid> &id, const QRe
     return line > 0 ? nearest(text.height() / line) : 0;
 }
 
-QString describe(const Measures &m, const QRectF &text, int lines)
+QString placementDetail(const Measures &m, const QRectF &text, int lines)
 {
     return QStringLiteral("shot ") + Detail::text(m.shot) + QStringLiteral(" box ") + Detail::text(m.box)
            + QStringLiteral(" text ") + Detail::text(text) + QStringLiteral(" lines ") + Detail::text(lines)
@@ -91,14 +91,14 @@ void checkPlacement(const Shape &shape, const Measures &m, const QRectF &text, i
         check(QStringLiteral("a ") + shape.name + QStringLiteral(" shot is centred with its comment above it, across it in a few lines"),
               centred(m) && m.box.bottom() <= m.shot.top() + 1 && m.area.contains(m.box) && lines <= 3
                   && text.bottom() <= m.shot.top() + 1 && m.area.contains(text),
-              [&] { return describe(m, text, lines); });
+              [&] { return placementDetail(m, text, lines); });
         return;
     }
     const QString article = shape.name == QStringLiteral("ordinary") ? QStringLiteral("an") : QStringLiteral("a");
     check(article + QLatin1Char(' ') + shape.name + QStringLiteral(" shot has its comment beside it, in a good column"),
           m.box.left() >= m.shot.right() && m.box.width() >= 340 * step - 1 && m.area.contains(m.box)
               && m.area.contains(text) && std::abs(text.top() - m.shot.top()) < 2,
-          [&] { return describe(m, text, lines); });
+          [&] { return placementDetail(m, text, lines); });
 }
 
 // Renders the canvas's export and checks its size against the shot's in pixels; writes the

@@ -34,7 +34,7 @@ QRect HeaderWindow::placement() const
     // Until the window manager has framed the parent (its first show), Qt knows no frame: the
     // title bar the manager puts on is counted from the start.
     if (frame == m_parent->geometry() && !(m_parent->flags() & Qt::FramelessWindowHint))
-        frame.setTop(frame.top() - qRound(WindowFrame::titleBarHeight()));
+        frame.setTop(frame.top() - qRound(WindowFrame::titleBarHeight(m_parent->screen())));
     return QRect(QPoint(frame.left() + m_inset, frame.top() - m_rise), size());
 }
 

@@ -182,7 +182,7 @@ void SettingsWindowController::show(std::optional<SettingsSection> section)
             QRect frame(QPoint(), m_window->size());
             frame.moveCenter(visible.center());
             // The mascot rides above the window: keep its top inside the visible frame.
-            const int top = visible.top() + mascotRise + mascotInset + qRound(WindowFrame::titleBarHeight());
+            const int top = visible.top() + mascotRise + mascotInset + qRound(WindowFrame::titleBarHeight(screen));
             if (frame.top() < top)
                 frame.moveTop(top);
             m_window->setPosition(frame.topLeft());

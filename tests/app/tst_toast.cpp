@@ -67,6 +67,23 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Toast::current() == nullptr, 3000);
     }
 
+    // A capture takes the toast off the screen before it freezes the displays.
+    void dismissTakesTheToastAway()
+    {
+        QVERIFY(!Toast::dismiss());
+        toast(QStringLiteral("Copied"), 5);
+        QPointer<QWidget> shown = Toast::current();
+        QVERIFY(shown && shown->isVisible());
+        QVERIFY(Toast::dismiss());
+        QVERIFY(!shown || !shown->isVisible());
+        QCOMPARE(Toast::current(), nullptr);
+        QVERIFY(!Toast::dismiss());
+        // A toast after it shows as usual.
+        toast(QStringLiteral("Saved"), 0.05);
+        QVERIFY(Toast::current() && Toast::current()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(Toast::current() == nullptr, 3000);
+    }
+
     void snapshotIsPng()
     {
         GlassLabel chip(QRect(0, 0, 10, 10));

@@ -112,6 +112,27 @@ private slots:
         QCOMPARE(now.top(), shown.top());
         QCOMPARE(now.width(), shown.width());
     }
+
+    // A mark sticking out past the free area does not let the rail push the shot under itself:
+    // the shot, wholly in view before, is kept clear of the wider rail.
+    void railWideningKeepsTheShotInViewWhenAMarkSticksOut()
+    {
+        open(1);
+        c->rail->show();
+        c->setRailWidth(184, false);
+        const QRectF area = c->visibleArea();
+        const QRectF s = c->markup.shotRect();
+        c->scrollView->showDocumentRect(
+            s, QRectF(area.left() + 40, area.top() + 40, s.width(), s.height()).translated(-QPointF(c->scrollView->pos())));
+        c->markup.items.append(Item::withRect(ItemKind::box, QRectF(s.right() + 100, s.top(), area.width(), 100), 0, 2));
+        c->refresh(true);
+        c->setRailWidth(692, false); // the widest the window allows
+        const QRectF shot = c->toHost(c->markup.shotRect());
+        const QRectF now = c->visibleArea();
+        QVERIFY2(shot.left() >= now.left() && shot.right() <= now.right(),
+                 qPrintable(QStringLiteral("shot %1..%2, area %3..%4")
+                                .arg(shot.left()).arg(shot.right()).arg(now.left()).arg(now.right())));
+    }
 };
 
 QUILLET_TEST_MAIN(TestCanvasAids)

@@ -9,50 +9,96 @@ class TestShotItems : public QObject
 {
     Q_OBJECT
 
-private slots:
-    // Below half size the picture is drawn from a copy halved as often as that still leaves a
-    // picture pixel per device pixel; at half size and above, from the picture itself.
-    void smallerCopyBelowHalfSize_data()
+    static QImage checkerboard(int side)
     {
-        QTest::addColumn<double>("devicePerPixel");
-        QTest::addColumn<QSize>("drawn");
-        QTest::newRow("full size") << 1.0 << QSize(800, 600);
-        QTest::newRow("half size") << 0.5 << QSize(400, 300);
-        QTest::newRow("just over half") << 0.6 << QSize(800, 600);
-        QTest::newRow("a fifth") << 0.2 << QSize(200, 150);
-        QTest::newRow("magnified") << 4.0 << QSize(800, 600);
-    }
-    void smallerCopyBelowHalfSize()
-    {
-        QFETCH(double, devicePerPixel);
-        QFETCH(QSize, drawn);
-        QImage picture(800, 600, QImage::Format_RGB32);
-        picture.fill(Qt::darkCyan);
-        ShotPictureItem item(picture, QRectF(0, 0, 400, 300));
-        const QImage &used = item.pictureFor(devicePerPixel);
-        QCOMPARE(used.size(), drawn);
-        if (drawn == picture.size())
-            QCOMPARE(used.constBits(), picture.constBits()); // the picture itself, not a copy
-        // The same size step again reuses the copy.
-        QCOMPARE(item.pictureFor(devicePerPixel).constBits(), used.constBits());
+        QImage board(side, side, QImage::Format_RGB32);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                board.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        return board;
     }
 
-    // A drawn scene at a quarter size shows the picture's colours averaged, not sampled.
-    void quarterSizePaintAverages()
+    // The scene drawn into a picture at a number of device pixels per picture pixel.
+    static QImage render(QGraphicsScene &scene, QSizeF frame, double devicePerPixel, QSize pixels)
     {
-        QImage stripes(400, 400, QImage::Format_RGB32);
-        for (int y = 0; y < 400; ++y)
-            for (int x = 0; x < 400; ++x)
-                stripes.setPixel(x, y, x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        const QSize out(int(std::lround(pixels.width() * devicePerPixel)), int(std::lround(pixels.height() * devicePerPixel)));
+        QImage image(out, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QPainter p(&image);
+        scene.render(&p, QRectF(QPointF(), QSizeF(out)), QRectF(QPointF(), frame));
+        return image;
+    }
+
+private slots:
+    // Shown smaller at any factor, a 1-pixel checkerboard becomes its mean grey: from a copy
+    // made once per zoom level off the main thread, drawn pixel for pixel.
+    void shrinkingShowsTheMeanGrey_data()
+    {
+        QTest::addColumn<double>("devicePerPixel");
+        QTest::newRow("56%") << 0.56;
+        QTest::newRow("75%") << 0.75;
+        QTest::newRow("90%") << 0.9;
+        QTest::newRow("a fifth") << 0.2;
+    }
+    void shrinkingShowsTheMeanGrey()
+    {
+        QFETCH(double, devicePerPixel);
+        const QImage board = checkerboard(400);
         QGraphicsScene scene;
-        auto *item = new ShotPictureItem(stripes, QRectF(0, 0, 400, 400));
+        auto *item = new ShotPictureItem(board, QRectF(0, 0, 200, 200)); // a picture of 2 pixels per point
         scene.addItem(item);
-        QImage out(100, 100, QImage::Format_RGB32);
-        out.fill(Qt::red);
-        QPainter p(&out);
-        scene.render(&p, QRectF(0, 0, 100, 100), QRectF(0, 0, 400, 400));
-        p.end();
-        QVERIFY(std::abs(qGray(out.pixel(50, 50)) - 127) <= 3);
+        render(scene, item->boundingRect().size(), devicePerPixel, board.size());
+        QTRY_VERIFY(!item->shrinking());
+        const QSize shown = item->shownSize(devicePerPixel);
+        QCOMPARE(item->shrunk().size(), shown);
+        const QImage out = render(scene, item->boundingRect().size(), devicePerPixel, board.size());
+        QCOMPARE(out.size(), shown);
+        int lo = 255, hi = 0;
+        for (int y = 4; y < out.height() - 4; ++y)
+            for (int x = 4; x < out.width() - 4; ++x) {
+                lo = std::min(lo, qGray(out.pixel(x, y)));
+                hi = std::max(hi, qGray(out.pixel(x, y)));
+            }
+        QVERIFY2(lo >= 121 && hi <= 134, qPrintable(QStringLiteral("greys from %1 to %2").arg(lo).arg(hi)));
+        QCOMPARE(item->shrunkCopiesMade(), 1); // the second paint at that zoom made no other
+    }
+
+    // Enlarged or at its own size the picture is drawn nearest-neighbour, with no copy.
+    void enlargingStaysNearest_data()
+    {
+        QTest::addColumn<double>("devicePerPixel");
+        QTest::newRow("own size") << 1.0;
+        QTest::newRow("twice") << 2.0;
+        QTest::newRow("three times") << 3.0;
+    }
+    void enlargingStaysNearest()
+    {
+        QFETCH(double, devicePerPixel);
+        const QImage board = checkerboard(40);
+        QGraphicsScene scene;
+        auto *item = new ShotPictureItem(board, QRectF(0, 0, 40, 40));
+        scene.addItem(item);
+        const QImage out = render(scene, item->boundingRect().size(), devicePerPixel, board.size());
+        const int step = int(devicePerPixel);
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = 0; x < out.width(); ++x)
+                QCOMPARE(out.pixel(x, y), board.pixel(x / step, y / step));
+        QCOMPARE(item->shownSize(devicePerPixel), board.size());
+        QVERIFY(!item->shrinking());
+        QCOMPARE(item->shrunkCopiesMade(), 0);
+    }
+
+    // Another picture drops the copy of the one before.
+    void newPictureDropsTheCopy()
+    {
+        const QImage board = checkerboard(200);
+        QGraphicsScene scene;
+        auto *item = new ShotPictureItem(board, QRectF(0, 0, 200, 200));
+        scene.addItem(item);
+        render(scene, item->boundingRect().size(), 0.5, board.size());
+        item->setImage(QImage(200, 200, QImage::Format_RGB32), false);
+        QTRY_VERIFY(!item->shrinking());
+        QVERIFY(item->shrunk().isNull());
     }
 
     // A sharper picture fades in over the one shown; without fading it shows at once.

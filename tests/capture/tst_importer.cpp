@@ -208,13 +208,25 @@ private slots:
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<double>("scale");
         const QByteArray png96 = encoded(noise(40, 30), "PNG");
+        // What a plain Qt program writes: a picture whose resolution was never set.
+        QImage plain(40, 30, QImage::Format_RGB32);
+        plain.fill(Qt::darkCyan);
         QTest::newRow("PNG without pHYs") << withoutChunk(png96, "pHYs") << 1.0;
-        QTest::newRow("PNG 96 dpi") << png96 << 96.0 / 72;
+        QTest::newRow("PNG as Qt saves it") << encoded(plain, "PNG") << 1.0;
+        QTest::newRow("PNG 72 dpi") << encoded(noise(40, 30, 72), "PNG") << 1.0;
+        QTest::newRow("PNG 96 dpi") << png96 << 1.0;
+        QTest::newRow("PNG 108 dpi (ours at 1.5)") << encoded(noise(40, 30, 108), "PNG") << 1.5;
         QTest::newRow("PNG 144 dpi") << encoded(noise(40, 30, 144), "PNG") << 2.0;
+        QTest::newRow("PNG 192 dpi") << encoded(noise(40, 30, 192), "PNG") << 2.0;
+        QTest::newRow("PNG 288 dpi (ours at 4)") << encoded(noise(40, 30, 288), "PNG") << 4.0;
+        QTest::newRow("PNG 300 dpi") << encoded(noise(40, 30, 300), "PNG") << 1.0;
+        QTest::newRow("PNG 384 dpi") << encoded(noise(40, 30, 384), "PNG") << 4.0;
         QTest::newRow("PNG scale 5") << encoded(noise(40, 30, 360), "PNG") << 1.0;
         QTest::newRow("PNG scale 0.5") << encoded(noise(40, 30, 36), "PNG") << 1.0;
         QTest::newRow("JPEG 144 dpi") << encoded(noise(40, 30, 144), "JPEG") << 2.0;
+        QTest::newRow("JPEG 96 dpi") << encoded(noise(40, 30, 96), "JPEG") << 1.0;
         QTest::newRow("TIFF 144 dpi") << encoded(noise(40, 30, 144), "TIFF") << 2.0;
+        QTest::newRow("TIFF 192 dpi") << encoded(noise(40, 30, 192), "TIFF") << 2.0;
         QTest::newRow("TIFF 216 dpi") << encoded(noise(40, 30, 216), "TIFF") << 3.0;
     }
     void pixelScale()

@@ -14,6 +14,7 @@
 #include "platform/Preferences.h"
 #include "platform/fake/FakeScreenSource.h"
 
+#include "SelfCheckOutput.h"
 #include "TestEnv.h"
 
 #include <QDir>
@@ -78,16 +79,26 @@ public:
         Preferences::shared().setValue(QStringLiteral("history.paused"), false);
         QDir(pictures.path()).removeRecursively();
         QDir().mkpath(pictures.path());
-        Autopilot::setFolderForTesting(pictures.path());
     }
     bool pictureWritten(const QString &name) const
     {
-        return QFileInfo(QDir(pictures.path()).filePath(name + QStringLiteral(".png"))).size() > 0;
+        return QFileInfo(QDir(Autopilot::folder()).filePath(name + QStringLiteral(".png"))).size() > 0;
     }
 
     QTemporaryDir history;
     QTemporaryDir pictures;
     std::unique_ptr<AppDelegate> delegate;
+};
+
+// Catches what a stage prints, with its pictures going to folder.
+// QUILLET_STAGE_PICTURES names a folder that keeps them, to look at after the test.
+struct Output : SelfCheckOutput
+{
+    explicit Output(const QString &folder)
+    {
+        const QString kept = qEnvironmentVariable("QUILLET_STAGE_PICTURES");
+        Autopilot::setFolderForTesting(kept.isEmpty() ? folder : kept);
+    }
 };
 
 // Catches what a stage hands on instead of going on with the chain.

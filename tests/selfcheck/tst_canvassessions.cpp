@@ -1,11 +1,19 @@
 // How the later stages open and close a canvas on the staged screen, click on it and type.
 #include "StageFixture.h"
 
+#include "selfcheck/AnotherShot.h"
+#include "selfcheck/AutosaveStages.h"
+#include "selfcheck/CommentChecks.h"
+#include "selfcheck/PasteStages.h"
+
 #include "canvas/CanvasController.h"
 #include "capture/CaptureSession.h"
 #include "capture/OverlayView.h"
 
 using namespace Autopilot;
+
+using Stage = void (*)(const Handover &);
+Q_DECLARE_METATYPE(Stage)
 
 namespace {
 QStringList strings(const CanvasController *c)
@@ -96,6 +104,28 @@ private slots:
 
         closeCanvas(first);
         QTRY_VERIFY(!first);
+    }
+
+    // A stage whose canvas did not open says so and ends the run.
+    void stagesWithoutACanvasEndTheRun_data()
+    {
+        QTest::addColumn<Stage>("stage");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("another shot") << Stage(anotherShot) << "FAIL session canvas opens  ";
+        QTest::newRow("autosave") << Stage(autosaveTyping) << "FAIL autosave canvas opens  ";
+        QTest::newRow("paste") << Stage(pasteChecks) << "FAIL paste canvas opens  ";
+        QTest::newRow("comments") << Stage(commentChecks) << "FAIL canvas for the comment checks  ";
+    }
+    void stagesWithoutACanvasEndTheRun()
+    {
+        QFETCH(Stage, stage);
+        QFETCH(QString, line);
+        SelfCheckOutput out;
+        StageFixture::Next next;
+        stage(StageFixture::start(QString()));
+        QCOMPARE(out.lines, QStringList({line, "1 checks FAILED"}));
+        QCOMPARE(out.status, std::optional<int>(1));
+        QVERIFY(!next.number);
     }
 };
 

@@ -184,6 +184,33 @@ private slots:
         QVERIFY(Preferences::shared().inMemoryScope());
     }
 
+    // Switching pages must show the pictures the pages had: one made again fails the check even
+    // with the same pixels, as do a missing one and one larger than a thumbnail's source.
+    void pagePicturesKept_data()
+    {
+        QTest::addColumn<QList<QImage>>("before");
+        QTest::addColumn<QList<QImage>>("after");
+        QTest::addColumn<bool>("kept");
+        QTest::addColumn<QString>("widths");
+        const QImage a = samplePicture(720, 450, 1), b = samplePicture(600, 450, 2);
+        QImage again = a.copy();
+        QTest::newRow("the same pictures") << QList<QImage>{a, b} << QList<QImage>{a, b} << true << "[720, 600]";
+        QTest::newRow("one made again") << QList<QImage>{a, b} << QList<QImage>{again, b} << false << "[720, 600]";
+        QTest::newRow("one missing") << QList<QImage>{a, QImage()} << QList<QImage>{a, QImage()} << false << "[720, 0]";
+        const QImage wide = samplePicture(1800, 900, 3);
+        QTest::newRow("wider than 1700") << QList<QImage>{wide} << QList<QImage>{wide} << false << "[1800]";
+        QTest::newRow("a page fewer") << QList<QImage>{a, b} << QList<QImage>{a} << false << "[720, 600]";
+    }
+    void pagePicturesKept()
+    {
+        QFETCH(QList<QImage>, before);
+        QFETCH(QList<QImage>, after);
+        QFETCH(bool, kept);
+        QFETCH(QString, widths);
+        QCOMPARE(samePagePictures(before, after), kept);
+        QCOMPARE(pictureWidths(before), widths);
+    }
+
     // The stage that cannot find what it needs says so in one line and runs none of its checks.
     void missingPreconditions_data()
     {

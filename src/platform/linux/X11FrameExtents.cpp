@@ -50,7 +50,7 @@ std::optional<quint32> frameTop(xcb_connection_t *c, xcb_window_t w, xcb_atom_t 
 
 // Asks the window manager, on a connection of our own, what frame it would give a normal
 // window: an unmapped window of ours sends _NET_REQUEST_FRAME_EXTENTS and waits (at most half a
-// second) for the answer to be set on it.
+// second) for the answer to be set on it. The answer is in device pixels.
 double askWindowManager()
 {
     const QByteArray display = qgetenv("DISPLAY");
@@ -109,18 +109,15 @@ double askWindowManager()
             got = frameTop(c, w, extents);
         xcb_destroy_window(c, w);
         xcb_flush(c);
-        if (got) {
-            const QScreen *primary = QGuiApplication::primaryScreen();
-            const double dpr = primary ? primary->devicePixelRatio() : 1.0;
-            top = *got / (dpr > 0 ? dpr : 1.0);
-        }
+        if (got)
+            top = *got;
     }
     xcb_disconnect(c);
     return top;
 }
 } // namespace
 
-double WindowFrame::titleBarHeight()
+double WindowFrame::titleBarPixels()
 {
     if (testHeight)
         return *testHeight;
@@ -129,9 +126,17 @@ double WindowFrame::titleBarHeight()
     return *cached;
 }
 
-void WindowFrame::setTitleBarHeightForTesting(std::optional<double> height)
+double WindowFrame::titleBarHeight(const QScreen *screen)
 {
-    testHeight = height;
-    if (!height)
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const double scale = screen ? screen->devicePixelRatio() : 1.0;
+    return titleBarPixels() / (scale > 0 ? scale : 1.0);
+}
+
+void WindowFrame::setTitleBarHeightForTesting(std::optional<double> pixels)
+{
+    testHeight = pixels;
+    if (!pixels)
         cached.reset();
 }
