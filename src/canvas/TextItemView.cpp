@@ -1,5 +1,6 @@
 #include "canvas/TextItemView.h"
 
+#include "app/Toast.h"
 #include "export/TextLayout.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -105,7 +106,8 @@ TextItemView::TextItemView(const Item &item, QGraphicsItem *parent)
     container.width = std::max(item.width, narrowestContainer);
     TextLayout::configure(*doc, container, m_scale);
     doc->setUndoRedoEnabled(false);
-    doc->setPlainText(item.string);
+    doc->setPlainText(Item::cappedString(item.string));
+    updateWrap();
     setTextWidth(container.width);
     setTextInteractionFlags(Qt::NoTextInteraction);
     // The text layout would draw the caret inverting what lies under it (black on a white
@@ -119,7 +121,40 @@ TextItemView::TextItemView(const Item &item, QGraphicsItem *parent)
     setAcceptedMouseButtons(Qt::NoButton);
     setAcceptHoverEvents(false);
     setAcceptDrops(false);
+    connect(doc, &QTextDocument::contentsChange, this,
+            [this](int position, int, int added) { capEdit(position, added); });
     connect(doc, &QTextDocument::contentsChanged, this, &TextItemView::contentsChanged);
+}
+
+void TextItemView::capEdit(int position, int added)
+{
+    if (m_applying || added <= 0)
+        return;
+    QTextDocument *doc = document();
+    const qsizetype excess = qsizetype(doc->characterCount() - 1) - Item::longestString;
+    if (excess <= 0)
+        return;
+    QTextCursor cut(doc);
+    const int end = position + added;
+    int from = int(std::max<qsizetype>(position, end - excess));
+    // Never leave half of a surrogate pair behind.
+    if (from > position && doc->characterAt(from - 1).isHighSurrogate())
+        --from;
+    cut.setPosition(from);
+    cut.setPosition(end, QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
+    toast(QStringLiteral("A text holds at most 65,536 characters: the rest was left out"), 2.5);
+}
+
+void TextItemView::updateWrap()
+{
+    QTextDocument *doc = document();
+    const QTextOption::WrapMode mode = TextLayout::wrapMode(doc->toRawText());
+    QTextOption option = doc->defaultTextOption();
+    if (option.wrapMode() == mode)
+        return;
+    option.setWrapMode(mode);
+    doc->setDefaultTextOption(option);
 }
 
 double TextItemView::line() const
@@ -138,8 +173,9 @@ void TextItemView::apply(const Item &item, double scale)
     m_scale = scale;
     if (!m_isEditing && shown != item.string) {
         m_applying = true;
-        document()->setPlainText(item.string);
+        document()->setPlainText(Item::cappedString(item.string));
         m_applying = false;
+        updateWrap();
     }
     if (restyle)
         applyStyle();
@@ -319,6 +355,7 @@ void TextItemView::contentsChanged()
 {
     if (m_applying)
         return;
+    updateWrap();
     if (m_placeholder && !string().isEmpty()) {
         m_placeholder.reset();
         update();

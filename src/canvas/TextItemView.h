@@ -93,6 +93,10 @@ private:
     // Shows the caret at once and restarts its blinking (after a move or a key).
     void showCaret();
     void contentsChanged();
+    // Keeps an edit within Item::longestString, dropping the end of what it added.
+    void capEdit(int position, int added);
+    // The wrapping the text now asks for.
+    void updateWrap();
     double line() const;
 
     QUuid m_itemID;

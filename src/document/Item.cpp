@@ -65,3 +65,13 @@ bool operator==(const Item &a, const Item &b)
         && a.width == b.width && a.font == b.font && a.arrowID == b.arrowID
         && Plane::same(a.rect, b.rect);
 }
+
+QString Item::cappedString(const QString &text)
+{
+    if (text.size() <= longestString)
+        return text;
+    qsizetype end = longestString;
+    if (text.at(end - 1).isHighSurrogate())
+        --end;
+    return text.left(end);
+}

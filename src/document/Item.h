@@ -5,6 +5,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QString>
+#include <QString>
 #include <QStringList>
 #include <QUuid>
 
@@ -33,6 +34,11 @@ struct Item {
     static const std::array<const char *, 4> sizeNames; // "S", "M", "L", "XL"
     static constexpr int defaultSize = 2;
     static constexpr int colorCount = 6;
+    // The most UTF-16 units a text item holds: enough for any comment, and a bound on what
+    // laying one out can cost.
+    static constexpr qsizetype longestString = 65536;
+    // text cut to longestString, never between the two halves of a surrogate pair.
+    static QString cappedString(const QString &text);
 
     // Constructors. Those without an id mint a new random one. Colour and size are taken as
     // given (not clamped).

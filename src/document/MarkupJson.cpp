@@ -260,7 +260,8 @@ Item readItem(const QJsonValue &value, Errors &errors)
     item.tail = readPoint(field("tail"), "tail", errors);
     item.head = readPoint(field("head"), "head", errors);
     item.flipped = readBool(field("flipped"), "flipped", errors);
-    item.string = readString(field("string"), "string", errors);
+    // A longer text than the app lets anyone type is kept only up to that length.
+    item.string = Item::cappedString(readString(field("string"), "string", errors));
     item.anchor = readPoint(field("anchor"), "anchor", errors);
     item.side = readName<TextSide>(field("side"), "side", errors);
     item.width = readNumber(field("width"), "width", errors);

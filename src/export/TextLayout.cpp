@@ -27,7 +27,8 @@ TextLayout::TextLayout(const Item &item, double scale)
     : m_item(item), m_scale(scale), m_document(std::make_unique<QTextDocument>())
 {
     configure(*m_document, item, scale);
-    m_document->setPlainText(brokenText(item.string, m_document->defaultFont(), item.width));
+    // The canvas shows a text up to Item::longestString, and so does the picture.
+    m_document->setPlainText(brokenText(Item::cappedString(item.string), m_document->defaultFont(), item.width));
     m_line = lineHeight(m_document->defaultFont());
 }
 
@@ -81,10 +82,21 @@ void TextLayout::configure(QTextDocument &document, const Item &item, double sca
     document.setDefaultFont(font(item, scale));
     QTextOption option = document.defaultTextOption();
     option.setAlignment(alignment(item.side));
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setWrapMode(wrapMode(item.string));
     option.setUseDesignMetrics(true);
     document.setDefaultTextOption(option);
     document.setTextWidth(std::max(item.width, 0.0));
+}
+
+QTextOption::WrapMode TextLayout::wrapMode(const QString &text)
+{
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > longestWord)
+            return QTextOption::WrapAnywhere;
+    }
+    return QTextOption::WrapAtWordBoundaryOrAnywhere;
 }
 
 QString TextLayout::brokenText(const QString &text, const QFont &font, double width)

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QPointF>
 #include <QRectF>
+#include <QTextOption>
 
 #include <memory>
 
@@ -56,6 +57,11 @@ public:
     // Sets document up for the item: reference device, design metrics, margin 0, font,
     // alignment, wrapping at words (anywhere for a word longer than the line) and its width.
     static void configure(QTextDocument &document, const Item &item, double scale);
+    // How a text wraps: at words, anywhere inside a word longer than the line; a text with a run
+    // of more than longestWord characters without white space wraps anywhere, as laying out
+    // such a run word by word costs time in proportion to its length for every line it fills.
+    static QTextOption::WrapMode wrapMode(const QString &text);
+    static constexpr qsizetype longestWord = 1000;
     // The text as it is laid out at a width: every word wider than the width is cut, at
     // grapheme boundaries, into pieces that fit, with a line separator (U+2028) between them.
     // Qt's own breaking of such a word costs time in proportion to the word's length for every

@@ -44,7 +44,7 @@ const QList<Step> &steps()
         {18, "pasteChecks", pasteChecks, std::nullopt},
         {19, "commentStage", commentStage, 0.5},
         {20, "commentChecks", commentChecks, 0.5},
-        {21, "wideShotChecks", {}, std::nullopt},
+        {21, "wideShotChecks", [](const Handover &h) { wideShotChecks(h, longComment); }, std::nullopt},
         {22, "shapeStage", shapeStage, 0.5},
         {23, "shapeChecks", shapeChecks, 0.5},
         {24, "overlayPanelChecks",

@@ -3,6 +3,7 @@
 #include "Autopilot.h"
 #include "CanvasSessions.h"
 #include "ClickThrough.h"
+#include "CommentControlChecks.h"
 #include "Chain.h"
 #include "Detail.h"
 #include "PasteStages.h"
@@ -175,7 +176,7 @@ void Run::commentGestures()
     clickThrough(host, point, point + QPointF(30, 30), false);
     const std::optional<Item> moved = c->markup.item(*commentID);
     check(QStringLiteral("a drag on a comment still moves it"), !c->editing && (moved ? moved->anchor.x() : 0) > x0);
-    notInThisBuild(QStringLiteral("commentControls"));
+    commentControls(c, *commentID, host);
 }
 
 void Run::boxAtTheEdge()

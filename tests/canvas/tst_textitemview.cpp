@@ -1,4 +1,5 @@
 #include "canvas/TextItemView.h"
+#include "app/Toast.h"
 #include "export/TextLayout.h"
 
 #include "TestEnv.h"
@@ -375,6 +376,38 @@ private slots:
         e.ignore();
         QCoreApplication::sendEvent(&stage.scene, &e);
         QCOMPARE(e.isAccepted(), taken);
+    }
+
+    // A text holds at most Item::longestString characters: a longer one is shown cut, and an
+    // edit that would pass the limit keeps only what fits and says so.
+    void longTextsAreCapped()
+    {
+        const QString x = QStringLiteral("x");
+        TextItemView opened(comment(TextSide::right, 240, x.repeated(5 << 20)));
+        QCOMPARE(opened.string().size(), Item::longestString);
+        QCOMPARE(opened.document()->defaultTextOption().wrapMode(), QTextOption::WrapAnywhere);
+
+        Stage stage(comment(TextSide::right, 240, QStringLiteral("words ").repeated(10)));
+        stage.edit();
+        QCOMPARE(stage.text->document()->defaultTextOption().wrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QTextCursor end(stage.text->document());
+        end.movePosition(QTextCursor::End);
+        stage.text->setTextCursor(end);
+        QSignalSpy edited(stage.text, &TextItemView::textEdited);
+        stage.text->insertPlainText(x.repeated(Item::longestString));
+        QCOMPARE(stage.text->string(), QStringLiteral("words ").repeated(10) + x.repeated(Item::longestString - 60));
+        QVERIFY(!edited.isEmpty());
+        QVERIFY(Toast::current());
+        QCOMPARE(stage.text->document()->defaultTextOption().wrapMode(), QTextOption::WrapAnywhere);
+        // At the limit a typed key adds nothing; a deleted one makes room again.
+        stage.key(Qt::Key_Y, {}, QStringLiteral("y"));
+        QCOMPARE(stage.text->string().size(), Item::longestString);
+        QVERIFY(!stage.text->string().endsWith(QLatin1Char('y')));
+        stage.key(Qt::Key_Backspace);
+        QCOMPARE(stage.text->string().size(), Item::longestString - 1);
+        stage.key(Qt::Key_Y, {}, QStringLiteral("y"));
+        QVERIFY(stage.text->string().endsWith(QLatin1Char('y')));
+        QCOMPARE(stage.text->string().size(), Item::longestString);
     }
 
     // Drawn on the canvas at any zoom or pixel density, a comment covers what the exported

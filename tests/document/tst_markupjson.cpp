@@ -122,6 +122,28 @@ private slots:
         QCOMPARE(document->items[0].size, 0);
     }
 
+    // A text longer than the app lets anyone type is read up to that length, never splitting a
+    // surrogate pair.
+    void overlongTextsAreCut_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qsizetype>("kept");
+        QTest::newRow("at the limit") << QString(Item::longestString, QLatin1Char('x')) << Item::longestString;
+        QTest::newRow("5 MB") << QString(5 << 20, QLatin1Char('x')) << Item::longestString;
+        QTest::newRow("pair across the limit")
+            << QString(Item::longestString - 1, QLatin1Char('x')) + QStringLiteral("\U0001F600") << Item::longestString - 1;
+    }
+    void overlongTextsAreCut()
+    {
+        QFETCH(QString, text);
+        QFETCH(qsizetype, kept);
+        QJsonObject item = itemObject();
+        item["string"] = text;
+        const auto document = MarkupJson::markupFrom(documentWith(item));
+        QVERIFY(document);
+        QCOMPARE(document->items[0].string, text.left(kept));
+    }
+
     void readsEveryField()
     {
         QJsonObject item = itemObject();

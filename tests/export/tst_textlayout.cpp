@@ -187,6 +187,31 @@ private slots:
         QCOMPARE(TextLayout::brokenText(words, TextLayout::font(layout.item(), 1), width), words);
     }
 
+    // A run of more than a thousand characters without white space makes the whole text wrap
+    // anywhere; anything else wraps at words.
+    void wrapMode_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("anywhere");
+        const QString x = QStringLiteral("x");
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("words") << QStringLiteral("plain words ").repeated(500) << false;
+        QTest::newRow("1000 in a run") << x.repeated(1000) << false;
+        QTest::newRow("1001 in a run") << x.repeated(1001) << true;
+        QTest::newRow("long run after words") << QStringLiteral("see ") + x.repeated(1001) << true;
+        QTest::newRow("runs cut by line feeds") << (x.repeated(800) + QLatin1Char('\n')).repeated(4) << false;
+    }
+    void wrapMode()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, anywhere);
+        QCOMPARE(TextLayout::wrapMode(text),
+                 anywhere ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QTextDocument document;
+        TextLayout::configure(document, comment(TextSide::right, 200, text), 1);
+        QCOMPARE(document.defaultTextOption().wrapMode(), TextLayout::wrapMode(text));
+    }
+
     // A view that keeps its own document lays it out the same once configured.
     void configuredDocumentMatches()
     {

@@ -47,7 +47,8 @@ private slots:
         StageFixture::Next next;
         commentChecks(h);
         QVERIFY2(out.lines.filter(QRegularExpression(QStringLiteral("^FAIL"))).isEmpty(), qPrintable(out.lines.join('\n')));
-        QCOMPARE(out.lines.filter(QRegularExpression(QStringLiteral("^ok"))).size(), 19);
+        QVERIFY(out.lines.contains(QStringLiteral("ok   a comment lights up under the pointer")));
+        QCOMPARE(out.lines.last(), QStringLiteral("ok   other drags pan as before"));
         for (const char *name : {"13-note-beside", "13b-note-wrapped", "13c-handle-near", "13d-comment-hover",
                                  "13e-note-at-edge", "13f-crop-at-its-end"})
             QVERIFY2(services->pictureWritten(QLatin1String(name)), name);

@@ -1,5 +1,6 @@
 // The wide-shot and shape stages on canvases of the staged screen: where a comment goes for
 // each shape of shot, and that the export holds it on that side only.
+#include "selfcheck/PasteStages.h"
 #include "selfcheck/ShapeChecks.h"
 
 #include "canvas/CanvasController.h"
@@ -11,9 +12,6 @@
 using namespace Autopilot;
 
 namespace {
-const QString wideComment = QStringLiteral(
-    "this is a long comment that has to wrap inside its box and never run past the edge of the window");
-
 // Waits for the canvas's bars to have faded in, as they have when a stage runs 0.5 s later.
 void settle(CaptureSession *session)
 {
@@ -74,7 +72,7 @@ private slots:
             openCanvas(StageFixture::screen(), h.picture, QRectF(20, 320, 1400, 240));
         settle(session);
         h.session = session;
-        wideShotChecks(h, wideComment);
+        wideShotChecks(h, longComment);
         QCOMPARE(out.lines, QStringList({"ok   a wide shot is centred with its comment's box above it, inside the window",
                                          "ok   its lines grow upwards, clear of the shot, and stay in view"}));
         QVERIFY(services->pictureWritten(QStringLiteral("14-note-above")));
@@ -155,7 +153,7 @@ private slots:
         Handover h = StageFixture::start(services->pictures.path());
         h.shape = shape;
         if (step == 21)
-            wideShotChecks(h, wideComment);
+            wideShotChecks(h, longComment);
         else
             shapeChecks(h);
         QCOMPARE(out.lines, QStringList({line, "1 checks FAILED"}));
