@@ -23,12 +23,29 @@
 
 #include <algorithm>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 CaptureSession *current = nullptr;
 Scheduler *schedulerOverride = nullptr;
 
 constexpr double minWindowSide = 40;  // smaller windows are not offered for picking
 constexpr double minAreaSide = 8;     // a smaller remembered area is no choice
+
+// Once the closed capture's windows, views and pictures have gone (they go on later turns of the
+// event loop), hands the memory the allocator keeps from them back to the system: screen-sized
+// pictures freed in pieces otherwise stay with the process.
+void giveBackFreedMemory()
+{
+#ifdef __GLIBC__
+    QTimer::singleShot(1000, qApp, [] {
+        if (!current)
+            malloc_trim(0);
+    });
+#endif
+}
 } // namespace
 
 std::optional<CaptureSession::LastArea> CaptureSession::lastArea;
@@ -422,6 +439,7 @@ void CaptureSession::end(bool reactivate)
         activityLog(QStringLiteral("canvas closed"));
         updateDockIcon();
         stepBackInAppSwitcher();
+        giveBackFreedMemory();
     }
     forgetCanvasCameUp();
     if (reactivate && m_previousApp)

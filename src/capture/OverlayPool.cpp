@@ -3,6 +3,7 @@
 #include "capture/OverlayWindow.h"
 #include "app/SelfCheckFlag.h"
 
+#include <QBackingStore>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -12,20 +13,6 @@
 #include <algorithm>
 
 namespace {
-// Paints the whole window once, so that every page of its backing store is written before a
-// capture needs it.
-class WarmFill : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter(this).fillRect(rect(), Qt::black);
-    }
-};
-
 QList<QRect> screenFrames()
 {
     QList<QRect> frames;
@@ -140,24 +127,25 @@ void OverlayPool::warmLater(int delayMs)
     QTimer::singleShot(delayMs, this, [this] { warm(); });
 }
 
-// Shows the window once away from every screen and paints it whole, then takes it down again:
-// its backing store is allocated and written, and stays with the window.
+// Writes every page of the window's backing store once at the window's size, without showing
+// it: the first capture on the window paints into memory the process already has. (The system
+// makes each new page on first touch, and at 4K that costs more than the whole paint.)
 void OverlayPool::prepare(OverlayWindow *window)
 {
-    const QRect frame = window->frame();
-    QRect away = frame;
-    QRect all;
-    for (const QRect &f : screenFrames())
-        all |= f;
-    away.moveTopLeft(QPoint(all.right() + 1 + frame.width(), all.bottom() + 1 + frame.height()));
-    auto *fill = new WarmFill(window);
-    fill->setGeometry(window->rect());
-    window->setGeometry(away);
-    window->show();
-    fill->repaint();
-    window->hide();
-    delete fill;
-    window->setGeometry(frame);
+    QBackingStore *store = window->backingStore();
+    if (!store)
+        return;
+    const QRect all(QPoint(0, 0), window->size());
+    store->resize(all.size());
+    store->beginPaint(all);
+    if (QPaintDevice *device = store->paintDevice()) {
+        QPainter painter(device);
+        painter.fillRect(all, Qt::black);
+    }
+    store->endPaint();
+    // A hidden widget keeps its geometry to itself: the native window gets it now, not at the show.
+    if (QWindow *handle = window->windowHandle())
+        handle->setGeometry(window->geometry());
 }
 
 void OverlayPool::screensChanged()

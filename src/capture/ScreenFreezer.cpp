@@ -4,13 +4,22 @@
 #include "platform/linux/X11ScreenSource.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPointer>
 #include <QPromise>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
 #include <syslog.h>
 
 namespace {
+
+bool ownWindowShown()
+{
+    const QList<QWindow *> windows = QGuiApplication::topLevelWindows();
+    return std::any_of(windows.cbegin(), windows.cend(), [](const QWindow *w) { return w->isVisible() && w->isExposed(); });
+}
 
 int roundHalfAway(double v)
 {
@@ -108,6 +117,24 @@ QFuture<void> ScreenFreezer::refresh()
     return done;
 }
 
+void ScreenFreezer::warmUp()
+{
+    QPointer<ScreenFreezer> self(this);
+    refresh().then(this, [self] {
+        if (!self)
+            return;
+        for (const ScreenInfo &screen : self->m_source->screens()) {
+            const auto it = self->m_displays.constFind(screen.displayId);
+            if (it == self->m_displays.constEnd())
+                continue;
+            ScreenDisplay display = *it;
+            display.pixelRatio = screen.pixelScale;
+            // A failed grab here only means the first freeze pays for the memory itself.
+            self->m_source->grabDisplay(display, pixelSize(screen)).then(self, [](const QImage &) {}).onFailed(self, [] {});
+        }
+    });
+}
+
 QFuture<QList<FrozenFrame>> ScreenFreezer::freezeAll()
 {
     return freezeAll(m_source->screens());
@@ -142,8 +169,10 @@ QFuture<QList<FrozenFrame>> ScreenFreezer::grabAll(const QList<ScreenInfo> &scre
 {
     const bool captureSelf = Preferences::shared().boolValue(QStringLiteral("dev.captureSelf")).value_or(false);
     QList<qint64> excluded;
-    if (!captureSelf && m_ownApp)
-        excluded.append(*m_ownApp);
+    // The listing may predate a window of ours that has come up since (a notice, say): one on
+    // screen now is left out as well.
+    if (!captureSelf && (m_ownApp || ownWindowShown()))
+        excluded.append(m_ownApp.value_or(QCoreApplication::applicationPid()));
 
     // Decide the grabs now, on the main thread, from the display map as it is.
     QList<QPair<int, ScreenDisplay>> grabs;

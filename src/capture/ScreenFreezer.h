@@ -27,6 +27,9 @@ public:
     // Re-reads the display list and this process's entry. Never fails: a failed listing is
     // written to the system log and the old lists are kept.
     QFuture<void> refresh();
+    // Refreshes the lists, then grabs every screen once off the main thread and drops the
+    // pictures: the first freeze finds the grab's shared memory made and written on both sides.
+    void warmUp();
 
     // One frame per capturable screen of the list (default: the platform's current list), in
     // list order. Fails with FreezeError (noFrames, or screenshotFailed with the system's text).

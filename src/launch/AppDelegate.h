@@ -51,6 +51,10 @@ public:
 
     // The capture dispatch.
     void capture(CaptureAction action);
+    // Makes and writes what the first capture needs (its overlay windows, the screen grab's
+    // memory) in the background once no capture is open (a start that opened pictures waits
+    // until that canvas closes).
+    void warmCapture();
     // A capture chosen from a menu: runs 0.15 s later, once the menu has closed.
     void menuCapture(const QString &rawAction);
     // A further shot for the canvas of session.

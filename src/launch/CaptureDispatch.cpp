@@ -6,7 +6,9 @@
 #include "app/MeltIcon.h"
 #include "app/PreferenceReaders.h"
 #include "app/Toast.h"
+#include "app/SelfCheckFlag.h"
 #include "capture/CaptureSession.h"
+#include "capture/OverlayPool.h"
 #include "capture/SessionCanvas.h"
 #include "capture/ScreenFreezer.h"
 #include "history/Recents.h"
@@ -55,6 +57,23 @@ QList<FrozenFrame> AppDelegate::demoFrames(const QList<ScreenInfo> &screens, int
         frames.append(FrozenFrame{screen, picture});
     }
     return frames;
+}
+
+void AppDelegate::warmCapture()
+{
+    if (SelfCheckFlag::isSet())
+        return;
+    if (CaptureSession::currentSession()) {
+        QPointer<AppDelegate> self(this);
+        QTimer::singleShot(1000, this, [self] {
+            if (self)
+                self->warmCapture();
+        });
+        return;
+    }
+    OverlayPool::shared().warm();
+    if (!m_demo && screenCaptureAllowed())
+        m_freezer->warmUp();
 }
 
 void AppDelegate::capture(CaptureAction action)

@@ -3,6 +3,7 @@
 #include "app/ActivityLog.h"
 #include "app/HotKeyCenter.h"
 #include "app/Toast.h"
+#include "capture/CaptureSession.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,7 +46,9 @@ void AppDelegate::sayThereIsNoTray()
     *tell = [self, mark, again] {
         if (!self)
             return;
-        if (hasVisibleWindows()) {
+        // It waits for our windows to go, and for a capture whose freeze is under way: a notice
+        // coming up then would be in the frozen picture.
+        if (hasVisibleWindows() || self->m_capturing || CaptureSession::currentSession()) {
             if (auto next = again.lock())
                 QTimer::singleShot(waitMs, self, [next] { (*next)(); });
             return;

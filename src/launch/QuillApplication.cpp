@@ -6,8 +6,6 @@
 
 #include "app/ActivityLog.h"
 #include "app/PreferenceReaders.h"
-#include "app/SelfCheckFlag.h"
-#include "capture/OverlayPool.h"
 #include "platform/BuildInfo.h"
 #include "platform/Preferences.h"
 #include "reports/Reports.h"
@@ -153,9 +151,8 @@ int QuillApplication::runMain(int argc, char **argv)
     QTimer::singleShot(0, &delegate, [&delegate] {
         delegate.applicationDidFinishLaunching();
         activityLog(QStringLiteral("launch: started"));
-        // The overlay windows of the first capture are made and written now, not at its shortcut.
-        if (!SelfCheckFlag::isSet())
-            OverlayPool::shared().warmLater(0);
+        // What the first capture needs is made and written now, not at its shortcut.
+        QTimer::singleShot(0, &delegate, [&delegate] { delegate.warmCapture(); });
     });
     return app.exec();
 }
