@@ -22,7 +22,11 @@ struct StagedMonitor
     const QList<TestMonitors::Monitor> before = TestMonitors::list();
     StagedMonitor()
     {
-        QProcess::execute(QStringLiteral("xrandr"), {"--delmonitor", "QUILLET-A"});
+        // Every monitor of the test server goes, so that putting them back keeps their order
+        // (the first one listed is the one tests after this one open their windows on).
+        for (const TestMonitors::Monitor &m : before)
+            if (m.name.startsWith(QLatin1String("QUILLET-")))
+                QProcess::execute(QStringLiteral("xrandr"), {"--delmonitor", m.name});
         QProcess::execute(QStringLiteral("xrandr"), {"--setmonitor", "QUILLET-A", "1440/381x900/238+0+0", "screen"});
         QTest::qWait(300);
     }
