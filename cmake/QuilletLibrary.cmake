@@ -1,3 +1,18 @@
+# quillet_precompile(TARGET [REUSE OTHER]): TARGET's sources start from the project's precompiled
+# Qt headers, its own copy or, with REUSE, OTHER's (which must have the same compile definitions
+# and options: the targets of one test folder share one).
+function(quillet_precompile target)
+  cmake_parse_arguments(ARG "" "REUSE" "" ${ARGN})
+  if(NOT QUILLET_PRECOMPILE)
+    return()
+  endif()
+  if(ARG_REUSE)
+    target_precompile_headers(${target} REUSE_FROM ${ARG_REUSE})
+  else()
+    target_precompile_headers(${target} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/Precompiled.h)
+  endif()
+endfunction()
+
 # quillet_library(NAME LIBS ... [LATER ...]): one static library from every source file of a src/
 # folder. LATER names libraries of folders that may not be built yet; each is linked when it
 # exists. A folder with no source file yet makes no library.
@@ -17,6 +32,7 @@ function(quillet_library name)
     endif()
   endforeach()
   add_library(${name} STATIC ${sources})
+  quillet_precompile(${name})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
   set_property(GLOBAL APPEND PROPERTY QUILLET_ALL_LIBS ${name})
@@ -50,21 +66,27 @@ function(quillet_tests folder)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
   file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/helper_*.cpp)
-  foreach(helper ${helpers})
-    get_filename_component(hname ${helper} NAME_WE)
-    add_executable(${folder}_${hname} ${helper})
-    target_link_libraries(${folder}_${hname} PRIVATE quillet_testsupport ${ARG_LIBS})
-    quillet_moc_source(${folder}_${hname} ${helper})
+  # Every program of the folder is compiled alike, so they all start from one precompiled header.
+  set(first "")
+  foreach(source ${tests} ${helpers})
+    get_filename_component(name ${source} NAME_WE)
+    set(target ${folder}_${name})
+    add_executable(${target} ${source})
+    target_link_libraries(${target} PRIVATE quillet_testsupport ${ARG_LIBS})
+    quillet_moc_source(${target} ${source})
+    target_compile_definitions(${target} PRIVATE
+      QUILLET_TEST_BIN_DIR="${CMAKE_CURRENT_BINARY_DIR}"
+      QUILLET_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    if(first)
+      quillet_precompile(${target} REUSE ${first})
+    else()
+      quillet_precompile(${target})
+      set(first ${target})
+    endif()
   endforeach()
   foreach(test ${tests})
     get_filename_component(name ${test} NAME_WE)
     set(target ${folder}_${name})
-    add_executable(${target} ${test})
-    target_link_libraries(${target} PRIVATE quillet_testsupport ${ARG_LIBS})
-    quillet_moc_source(${target} ${test})
-    target_compile_definitions(${target} PRIVATE
-      QUILLET_TEST_BIN_DIR="${CMAKE_CURRENT_BINARY_DIR}"
-      QUILLET_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     add_test(NAME ${target} COMMAND ${target})
     set(home ${CMAKE_BINARY_DIR}/testhome/${target})
     set(env
