@@ -1,6 +1,6 @@
-// The Qt and standard headers most of the project's files include, compiled once per library
-// and once per test folder instead of once per source file. A header is taken only where its
-// module is on the target's include path, so a library sees no module it does not link.
+// The Qt and standard headers most of the project's files include, compiled once for the
+// libraries and once for the test programs instead of once per source file. A module's headers
+// are taken only where the module is on the include path.
 #pragma once
 
 #include <algorithm>
@@ -57,7 +57,5 @@
 #endif
 
 #if __has_include(<QTest>)
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 #endif

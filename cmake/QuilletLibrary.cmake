@@ -1,15 +1,28 @@
-# quillet_precompile(TARGET [REUSE OTHER]): TARGET's sources start from the project's precompiled
-# Qt headers, its own copy or, with REUSE, OTHER's (which must have the same compile definitions
-# and options: the targets of one test folder share one).
+# quillet_precompile(TARGET [TESTS]): TARGET's sources start from the project's precompiled Qt
+# headers, compiled once: the libraries share one, the test, helper and benchmark programs (TESTS)
+# another that adds QtTest. GCC takes a precompiled header only where the macros its headers test
+# are defined alike, so the programs share the test support library's QtTest definitions.
 function(quillet_precompile target)
-  cmake_parse_arguments(ARG "" "REUSE" "" ${ARGN})
+  cmake_parse_arguments(ARG "TESTS" "" "" ${ARGN})
   if(NOT QUILLET_PRECOMPILE)
     return()
   endif()
-  if(ARG_REUSE)
-    target_precompile_headers(${target} REUSE_FROM ${ARG_REUSE})
+  if(ARG_TESTS)
+    set_target_properties(${target} PROPERTIES QT_TESTCASE_BUILDDIR ${CMAKE_BINARY_DIR}/tests)
+    set(base quillet_testsupport)
   else()
+    set(base quillet_precompiled)
+    if(NOT TARGET quillet_precompiled)
+      file(WRITE ${CMAKE_BINARY_DIR}/quillet_precompiled.cpp "")
+      add_library(quillet_precompiled OBJECT ${CMAKE_BINARY_DIR}/quillet_precompiled.cpp)
+      target_link_libraries(quillet_precompiled PRIVATE Qt6::Widgets)
+      target_precompile_headers(quillet_precompiled PRIVATE ${CMAKE_SOURCE_DIR}/cmake/Precompiled.h)
+    endif()
+  endif()
+  if(target STREQUAL base)
     target_precompile_headers(${target} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/Precompiled.h)
+  else()
+    target_precompile_headers(${target} REUSE_FROM ${base})
   endif()
 endfunction()
 
@@ -66,8 +79,6 @@ function(quillet_tests folder)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
   file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/helper_*.cpp)
-  # Every program of the folder is compiled alike, so they all start from one precompiled header.
-  set(first "")
   foreach(source ${tests} ${helpers})
     get_filename_component(name ${source} NAME_WE)
     set(target ${folder}_${name})
@@ -77,12 +88,7 @@ function(quillet_tests folder)
     target_compile_definitions(${target} PRIVATE
       QUILLET_TEST_BIN_DIR="${CMAKE_CURRENT_BINARY_DIR}"
       QUILLET_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-    if(first)
-      quillet_precompile(${target} REUSE ${first})
-    else()
-      quillet_precompile(${target})
-      set(first ${target})
-    endif()
+    quillet_precompile(${target} TESTS)
   endforeach()
   foreach(test ${tests})
     get_filename_component(name ${test} NAME_WE)
