@@ -1,26 +1,32 @@
-# quillet_precompile(TARGET [TESTS]): TARGET's sources start from the project's precompiled Qt
-# headers, compiled once: the libraries share one, the test, helper and benchmark programs (TESTS)
-# another that adds QtTest. GCC takes a precompiled header only where the macros its headers test
-# are defined alike, so the programs share the test support library's QtTest definitions.
+# quillet_precompile(TARGET [TESTS|OWN]): TARGET's sources start from the project's precompiled
+# Qt headers, compiled once: the libraries share one, the test, helper and benchmark programs
+# (TESTS) another that adds QtTest, and a target without QtGui (OWN) has its own. GCC takes a
+# precompiled header only where the macros its headers test are defined alike, so the programs
+# share the test support library's QtTest definitions.
 function(quillet_precompile target)
-  cmake_parse_arguments(ARG "TESTS" "" "" ${ARGN})
+  cmake_parse_arguments(ARG "TESTS;OWN" "" "" ${ARGN})
   if(NOT QUILLET_PRECOMPILE)
     return()
   endif()
+  set(header ${CMAKE_SOURCE_DIR}/cmake/Precompiled.h)
   if(ARG_TESTS)
+    # QtTest names each program's folders in macros; no test looks its data up through them.
     set_target_properties(${target} PROPERTIES QT_TESTCASE_BUILDDIR ${CMAKE_BINARY_DIR}/tests)
+    target_compile_options(${target} PRIVATE -UQT_TESTCASE_SOURCEDIR)
     set(base quillet_testsupport)
+  elseif(ARG_OWN)
+    set(base ${target})
   else()
     set(base quillet_precompiled)
     if(NOT TARGET quillet_precompiled)
       file(WRITE ${CMAKE_BINARY_DIR}/quillet_precompiled.cpp "")
       add_library(quillet_precompiled OBJECT ${CMAKE_BINARY_DIR}/quillet_precompiled.cpp)
       target_link_libraries(quillet_precompiled PRIVATE Qt6::Widgets)
-      target_precompile_headers(quillet_precompiled PRIVATE ${CMAKE_SOURCE_DIR}/cmake/Precompiled.h)
+      target_precompile_headers(quillet_precompiled PRIVATE ${header})
     endif()
   endif()
   if(target STREQUAL base)
-    target_precompile_headers(${target} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/Precompiled.h)
+    target_precompile_headers(${target} PRIVATE ${header})
   else()
     target_precompile_headers(${target} REUSE_FROM ${base})
   endif()
@@ -45,7 +51,11 @@ function(quillet_library name)
     endif()
   endforeach()
   add_library(${name} STATIC ${sources})
-  quillet_precompile(${name})
+  if(ARG_LIBS STREQUAL "Qt6::Core")
+    quillet_precompile(${name} OWN)
+  else()
+    quillet_precompile(${name})
+  endif()
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
   set_property(GLOBAL APPEND PROPERTY QUILLET_ALL_LIBS ${name})

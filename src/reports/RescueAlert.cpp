@@ -50,6 +50,10 @@ void rescueAlert()
     const QList<CrashLog> logs = findCrashLogs();
     // A build without a report address saves the report instead, and says where.
     const bool sends = BuildInfo::sendsReports();
+    // A build without an updater (no update feed) cannot look for a fixed version.
+    const bool checks = updates && updates->controller();
+    const QString first = QString(sends ? QStringLiteral("Send Report") : QStringLiteral("Save Report"))
+                          + (checks ? QStringLiteral(" and Check for Updates") : QString());
     const QString why = sends ? QStringLiteral("Sending a report gets it fixed, and a fixed version may already be out.")
                               : QStringLiteral("This copy of Quillet™ sends no reports: saving one keeps it in %1 for 30 "
                                                "days, for you to pass on to the developer. A fixed version may already "
@@ -59,8 +63,7 @@ void rescueAlert()
         QStringLiteral("It has stopped %1 times in a row. %2 Starting with default settings can also help: your "
                        "captures are kept, your shortcuts and preferences go back to how they were on day one.")
             .arg(deaths).arg(why),
-        {sends ? QStringLiteral("Send Report and Check for Updates") : QStringLiteral("Save Report and Check for Updates"),
-         QStringLiteral("Reset Settings"), QStringLiteral("Just Open")});
+        {first, QStringLiteral("Reset Settings"), QStringLiteral("Just Open")});
     prefs.setValue(QStringLiteral("reports.earlyDeaths"), 0);
 
     if (answer == 0) {
@@ -71,7 +74,7 @@ void rescueAlert()
             reports << makeReport(Report::Kind::quit, QStringLiteral("Quillet quit at launch several times in a row"));
         for (const Report &r : reports)
             send(r);
-        if (updates)
+        if (checks)
             updates->checkForUpdates();
     } else if (answer == 1 && !BuildInfo::bundleIdentifier().isEmpty()) {
         installID(); // made now when there is none, so that it is kept

@@ -6,6 +6,8 @@
 #include "reports/ReportWindowController.h"
 
 #include "app/PreferenceReaders.h"
+#include "app/Updater.h"
+#include "app/Updates.h"
 #include "platform/BuildInfo.h"
 #include "platform/PlatformText.h"
 #include "platform/Preferences.h"
@@ -35,6 +37,15 @@ QStringList outbox()
 {
     return QDir(Reports::outboxFolder()).entryList(QDir::Files);
 }
+
+class CountingUpdater : public Updater
+{
+public:
+    bool automaticallyChecksForUpdates() const override { return false; }
+    void checkForUpdatesInBackground() override {}
+    void checkForUpdates() override { ++checks; }
+    int checks = 0;
+};
 
 const QString savedWords = QStringLiteral("Saved. This copy of Quillet™ sends no reports: it is kept in "
                                           "~/data/Vellum/Reports/outbox for 30 days.");
@@ -128,8 +139,7 @@ private slots:
                 return 0;
             };
             Reports::rescueAlert();
-            QCOMPARE(buttons.value(0), address ? QStringLiteral("Send Report and Check for Updates")
-                                               : QStringLiteral("Save Report and Check for Updates"));
+            QCOMPARE(buttons.value(0), address ? QStringLiteral("Send Report") : QStringLiteral("Save Report"));
             QCOMPARE(informative.contains(QStringLiteral("sends no reports: saving one keeps it in "
                                                          "~/data/Vellum/Reports/outbox for 30 days")),
                      !address);
@@ -139,6 +149,43 @@ private slots:
                 QCOMPARE(outbox().size(), 1);
             QCOMPARE(server->requests.size(), address ? 1 : 0);
         }
+    }
+
+    // The rescue alert promises an update check only where the build can make one.
+    void rescueAlertUpdateCheck_data()
+    {
+        QTest::addColumn<bool>("updater");
+        QTest::addColumn<QString>("first");
+        QTest::newRow("with an updater") << true << QStringLiteral("Save Report and Check for Updates");
+        QTest::newRow("without") << false << QStringLiteral("Save Report");
+    }
+    void rescueAlertUpdateCheck()
+    {
+        QFETCH(bool, updater);
+        QFETCH(QString, first);
+        BuildInfo::overrideValue(QStringLiteral("QLReportURL"), QStringLiteral("none"));
+        BuildInfo::overrideValue(QStringLiteral("SUFeedURL"), updater ? QStringLiteral("https://example.org/feed.xml") : QString());
+        BuildInfo::overrideValue(QStringLiteral("SUPublicEDKey"), QStringLiteral("MCowBQYDK2VwAyEAGb9ECWmEzf6FQbrBZ9w7lshQhqowtrbLDFw4rXAxZuE="));
+        CountingUpdater *made = nullptr;
+        Updates agent;
+        agent.makeUpdater = [&made](Updates &) {
+            auto u = std::make_unique<CountingUpdater>();
+            made = u.get();
+            return std::unique_ptr<Updater>(std::move(u));
+        };
+        agent.start();
+        Reports::updates = &agent;
+        Prefs::store().setValue(QStringLiteral("reports.earlyDeaths"), 3);
+        QStringList buttons;
+        Reports::askAlert = [&](const QString &, const QString &, const QStringList &titles) {
+            buttons = titles;
+            return 0;
+        };
+        Reports::rescueAlert();
+        Reports::updates = nullptr;
+        QCOMPARE(buttons.value(0), first);
+        QCOMPARE(made ? made->checks : 0, updater ? 1 : 0);
+        QCOMPARE(outbox().size(), 1);
     }
 };
 
