@@ -1,8 +1,8 @@
 // Recognition with pocketsphinx on spoken test files made by tests/talk/make_speech_files.sh:
 // the decoder's cold load, the real-time factor, the first interim result after speech begins
 // when the sound comes at its real pace, and the final words after the input ends. And word
-// accuracy: of the listener (the sound streamed through it as from a file) beside pocketsphinx
-// alone over each whole file, on the synthetic sentences of the tests and on recorded human
+// accuracy: of the listener (the sound streamed through it as from a file, and at a microphone's
+// pace) beside pocketsphinx alone over each whole file, on the synthetic sentences of the tests and on recorded human
 // speech that Debian ships for testing pocketsphinx (pocketsphinx-testdata; scripts/bench
 // installs it). Goal: the listener within 2 points of the whole-file decode on both sets.
 #include "../tests/talk/SpeechReference.h"
@@ -133,6 +133,34 @@ QString listenTo(const QString &file, const std::shared_ptr<SpeechEngine> &engin
     return listener->transcript().text();
 }
 
+// One file through `engine` as a microphone says it: 2048-frame buffers at the sound's own pace;
+// the final words.
+QString listenPaced(const QString &file, const std::shared_ptr<SpeechEngine> &engine)
+{
+    const auto buffers = buffersOf(file, 2048);
+    if (buffers.empty())
+        return {};
+    auto sound = std::make_shared<SoundStream>();
+    QString words;
+    bool ended = false;
+    engine->recognize(sound, "en-US", {[&](const SpeechResult &r) {
+                                           if (r.isFinal)
+                                               words = r.text;
+                                       },
+                                       [&](const auto &) { ended = true; }});
+    QElapsedTimer clock;
+    clock.start();
+    const int rate = buffers.front().format.sampleRate;
+    for (size_t i = 0; i < buffers.size(); ++i) {
+        const qint64 due = qint64(i) * 2048 * 1000000000LL / rate;
+        pumpUntil([&] { return clock.nsecsElapsed() >= due; });
+        sound->put(buffers[i]);
+    }
+    sound->finish();
+    pumpUntil([&] { return ended; });
+    return words;
+}
+
 std::shared_ptr<SpeechEngine> warmSharedEngine()
 {
     static std::shared_ptr<SpeechEngine> engine = [] {
@@ -147,7 +175,7 @@ std::shared_ptr<SpeechEngine> warmSharedEngine()
 
 // Word accuracy in percent of the listener and of the whole-file decode over a set, the
 // listener's real-time factor (wall and processor), and the seconds of sound.
-void accuracy(benchmark::State &state, const Set &set)
+void accuracy(benchmark::State &state, const Set &set, bool paced)
 {
     if (set.isEmpty()) {
         state.SkipWithError("no files (is pocketsphinx-testdata installed?)");
@@ -167,7 +195,7 @@ void accuracy(benchmark::State &state, const Set &set)
             QElapsedTimer timer;
             timer.start();
             const std::clock_t cpuStart = std::clock();
-            const QString heard = listenTo(file, engine);
+            const QString heard = paced ? listenPaced(file, engine) : listenTo(file, engine);
             busy += timer.nsecsElapsed() / 1e9;
             cpu += double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
             std::vector<qint16> samples(size_t(sound->frames()));
@@ -189,15 +217,29 @@ void accuracy(benchmark::State &state, const Set &set)
 
 static void accuracySynthetic(benchmark::State &state)
 {
-    accuracy(state, syntheticSentences());
+    accuracy(state, syntheticSentences(), false);
 }
 BENCHMARK(accuracySynthetic)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 static void accuracyRecorded(benchmark::State &state)
 {
-    accuracy(state, recordedSpeech());
+    accuracy(state, recordedSpeech(), false);
 }
 BENCHMARK(accuracyRecorded)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The same with the sound coming at a microphone's pace, so that the listener decodes at the
+// pauses in the speech as it does in a hold (its real-time factor is then about 1).
+static void accuracySyntheticPaced(benchmark::State &state)
+{
+    accuracy(state, syntheticSentences(), true);
+}
+BENCHMARK(accuracySyntheticPaced)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+static void accuracyRecordedPaced(benchmark::State &state)
+{
+    accuracy(state, recordedSpeech(), true);
+}
+BENCHMARK(accuracyRecordedPaced)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 static void coldLoad(benchmark::State &state)
 {
@@ -246,7 +288,9 @@ BENCHMARK(realTimeFactor)->UseManualTime()->Iterations(3)->Unit(benchmark::kMill
 // the buffer where speech begins to the first interim result (goal under 1 s), and from the end
 // of the input to the final words (goal under 0.25 s, which with the listener's 0.25 s end delay
 // keeps the release to the final words under 0.5 s). The final words are a decode of the whole
-// hold, so their time grows with the hold's length: the 1.7 s "hello world" and a 7 s recording.
+// hold, made at the last pause in the speech: ready at once when the input ends in a pause (the
+// "hello world" with 0.5 s of silence after it), else made then, in a time that grows with the
+// hold's length (a 7 s recording that ends in speech).
 static void pacedLatency(benchmark::State &state, const char *file, double onsetSeconds)
 {
     SphinxEngine &engine = warmEngine();

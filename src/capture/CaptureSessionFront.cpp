@@ -5,6 +5,7 @@
 #include "app/ActivityLog.h"
 #include "app/MeltIcon.h"
 #include "app/SelfCheckFlag.h"
+#include "capture/OverlayPool.h"
 #include "capture/OverlayWindow.h"
 #include "platform/FrontApplication.h"
 #include "platform/Preferences.h"
@@ -94,6 +95,16 @@ OverlayWindow *CaptureSession::canvasWindow() const
 
 void CaptureSession::canvasOpened()
 {
+    // The chosen view may have moved into a canvas window of its own: the session holds that
+    // window now, and the overlay it left goes back to the pool.
+    const qsizetype i = m_views.indexOf(m_active);
+    OverlayWindow *now = m_active ? qobject_cast<OverlayWindow *>(m_active->window()) : nullptr;
+    if (i >= 0 && i < m_windows.size() && now && m_windows[i] != now) {
+        OverlayWindow *left = m_windows[i];
+        m_windows[i] = now;
+        if (left)
+            OverlayPool::shared().give(left);
+    }
     activityLog(QStringLiteral("canvas opened (in front: %1)").arg(frontName()));
     const ActivationPolicy noted = TaskbarPolicy::policy();
     updateDockIcon();

@@ -1,7 +1,9 @@
 #include "capture/OverlayPool.h"
 
+#include "capture/OverlayView.h"
 #include "capture/OverlayWindow.h"
 #include "app/SelfCheckFlag.h"
+#include "platform/WindowFrame.h"
 
 #include <QBackingStore>
 #include <QGuiApplication>
@@ -20,6 +22,53 @@ QList<QRect> screenFrames()
         frames << s->geometry();
     return frames;
 }
+
+using Windows = QList<QPointer<OverlayWindow>>;
+
+bool holds(const Windows &windows, const QRect &frame)
+{
+    return std::any_of(windows.cbegin(), windows.cend(),
+                       [&](const QPointer<OverlayWindow> &w) { return w && w->frame() == frame; });
+}
+
+// The kept window of that frame, taken out of the list; none when there is none or when it can
+// no longer serve (its native window went away, or it was made for the other side of the
+// self-check), which goes.
+OverlayWindow *takeOut(Windows &windows, const QRect &frame)
+{
+    windows.removeAll(nullptr);
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        OverlayWindow *w = windows[i];
+        if (w->frame() != frame)
+            continue;
+        windows.removeAt(i);
+        const bool bottom = w->windowFlags().testFlag(Qt::WindowStaysOnBottomHint);
+        if (w->windowHandle() && w->testAttribute(Qt::WA_WState_Created) && bottom == SelfCheckFlag::isSet())
+            return w;
+        w->deleteLater();
+        return nullptr;
+    }
+    return nullptr;
+}
+
+QList<OverlayWindow *> alive(const Windows &windows)
+{
+    QList<OverlayWindow *> out;
+    for (const auto &w : windows)
+        if (w)
+            out << w.data();
+    return out;
+}
+
+// Drops the windows whose frame is not among frames.
+void dropOthers(Windows &windows, const QList<QRect> &frames)
+{
+    for (const auto &w : std::as_const(windows)) {
+        if (w && !frames.contains(w->frame()))
+            w->deleteLater();
+    }
+    windows.removeIf([&](const QPointer<OverlayWindow> &w) { return !w || !frames.contains(w->frame()); });
+}
 } // namespace
 
 OverlayPool &OverlayPool::shared()
@@ -35,8 +84,15 @@ OverlayPool::OverlayPool()
     };
     for (QScreen *s : QGuiApplication::screens())
         follow(s);
-    connect(qApp, &QGuiApplication::screenAdded, this, [this, follow](QScreen *s) {
+    // A panel that comes or goes moves where canvas windows open.
+    const auto followVisible = [this](QScreen *screen) {
+        connect(screen, &QScreen::availableGeometryChanged, this, &OverlayPool::screensChanged);
+    };
+    for (QScreen *s : QGuiApplication::screens())
+        followVisible(s);
+    connect(qApp, &QGuiApplication::screenAdded, this, [this, follow, followVisible](QScreen *s) {
         follow(s);
+        followVisible(s);
         screensChanged();
     });
     connect(qApp, &QGuiApplication::screenRemoved, this, &OverlayPool::screensChanged);
@@ -44,23 +100,32 @@ OverlayPool::OverlayPool()
 
 QList<OverlayWindow *> OverlayPool::kept() const
 {
-    QList<OverlayWindow *> out;
-    for (const auto &w : m_kept)
-        if (w)
-            out << w.data();
-    return out;
+    return alive(m_kept);
 }
 
-OverlayWindow *OverlayPool::make(const QRect &frame)
+QList<OverlayWindow *> OverlayPool::keptCanvases() const
+{
+    return alive(m_canvases);
+}
+
+QList<QRect> OverlayPool::canvasFrames()
+{
+    QList<QRect> frames;
+    for (const QScreen *s : QGuiApplication::screens())
+        frames << OverlayView::canvasContent(QRectF(s->availableGeometry()), WindowFrame::titleBarHeight(s)).toRect();
+    return frames;
+}
+
+OverlayWindow *OverlayPool::make(const QRect &frame, bool canvas)
 {
     ++m_created;
-    auto *w = new OverlayWindow(frame);
+    auto *w = new OverlayWindow(frame, canvas ? OverlayWindow::Kind::Canvas : OverlayWindow::Kind::Overlay);
     connect(w, &OverlayWindow::becameCanvas, this, &OverlayPool::windowBecameCanvas);
     return w;
 }
 
-// The screen of a window that turned into the canvas gets a new kept window, made once the
-// canvas is up so that a capture over the canvas is as quick as any.
+// A screen whose canvas window was taken (and whose overlay, if it became the canvas itself) gets
+// a new one, made once the canvas is up so that the next canvas there opens as quickly.
 void OverlayPool::windowBecameCanvas()
 {
     warmLater(300);
@@ -68,21 +133,19 @@ void OverlayPool::windowBecameCanvas()
 
 OverlayWindow *OverlayPool::take(const QRect &frame)
 {
-    m_kept.removeAll(nullptr);
-    for (qsizetype i = 0; i < m_kept.size(); ++i) {
-        OverlayWindow *w = m_kept[i];
-        if (w->frame() != frame)
-            continue;
-        m_kept.removeAt(i);
-        // A window whose native window went away is made anew, as is one made for the other
-        // side of the self-check.
-        const bool bottom = w->windowFlags().testFlag(Qt::WindowStaysOnBottomHint);
-        if (w->windowHandle() && w->testAttribute(Qt::WA_WState_Created) && bottom == SelfCheckFlag::isSet())
-            return w;
-        w->deleteLater();
-        break;
-    }
+    if (OverlayWindow *w = takeOut(m_kept, frame))
+        return w;
     return make(frame);
+}
+
+OverlayWindow *OverlayPool::takeCanvas(const QRect &content)
+{
+    m_lent.removeAll(nullptr);
+    OverlayWindow *w = takeOut(m_canvases, content);
+    if (!w)
+        w = make(content, true);
+    m_lent << w;
+    return w;
 }
 
 void OverlayPool::give(OverlayWindow *window)
@@ -91,15 +154,26 @@ void OverlayPool::give(OverlayWindow *window)
         return;
     window->orderOut();
     window->resetForPool();
-    m_kept.removeAll(nullptr);
+    const bool canvas = window->isTitled();
+    m_lent.removeAll(window);
+    Windows &kept = canvas ? m_canvases : m_kept;
+    kept.removeAll(nullptr);
     const QRect frame = window->frame();
-    const bool wanted = enabled && !window->isTitled() && screenFrames().contains(frame)
-                        && std::none_of(m_kept.cbegin(), m_kept.cend(),
-                                        [&](const QPointer<OverlayWindow> &w) { return w->frame() == frame; });
-    if (wanted)
-        m_kept << window;
-    else
+    // A canvas window the user maximised or made full-screen opens no canvas as it was made.
+    const bool plain = !canvas || window->windowState() == Qt::WindowNoState;
+    const bool wanted = enabled && plain && (canvas ? canvasFrames() : screenFrames()).contains(frame)
+                        && !holds(kept, frame);
+    if (!wanted) {
         window->deleteLater();
+        // A canvas window that goes is replaced, as the next canvas on its screen would want it.
+        if (canvas)
+            warmLater(300);
+        return;
+    }
+    kept << window;
+    // The user may have resized the canvas window: its store is written again at its frame's size.
+    if (canvas && window->backingStore() && window->backingStore()->size() != frame.size())
+        prepare(window);
 }
 
 void OverlayPool::warm()
@@ -109,13 +183,23 @@ void OverlayPool::warm()
         return;
     m_kept.removeAll(nullptr);
     for (const QRect &frame : screenFrames()) {
-        const bool have = std::any_of(m_kept.cbegin(), m_kept.cend(),
-                                      [&](const QPointer<OverlayWindow> &w) { return w->frame() == frame; });
-        if (have)
+        if (holds(m_kept, frame))
             continue;
         OverlayWindow *w = make(frame);
         prepare(w);
         m_kept << w;
+    }
+    // The canvas windows for the visible frames as they are now; one for a frame that changed goes.
+    // A screen whose canvas window is out with an open canvas gets it back when that closes.
+    const QList<QRect> contents = canvasFrames();
+    dropOthers(m_canvases, contents);
+    m_lent.removeAll(nullptr);
+    for (const QRect &content : contents) {
+        if (holds(m_canvases, content) || holds(m_lent, content))
+            continue;
+        OverlayWindow *w = make(content, true);
+        prepare(w);
+        m_canvases << w;
     }
 }
 
@@ -150,20 +234,17 @@ void OverlayPool::prepare(OverlayWindow *window)
 
 void OverlayPool::screensChanged()
 {
-    const QList<QRect> frames = screenFrames();
-    for (const auto &w : std::as_const(m_kept)) {
-        if (w && !frames.contains(w->frame()))
-            w->deleteLater();
-    }
-    m_kept.removeIf([&](const QPointer<OverlayWindow> &w) { return !w || !frames.contains(w->frame()); });
+    dropOthers(m_kept, screenFrames());
+    dropOthers(m_canvases, canvasFrames());
     warmLater(200);
 }
 
 void OverlayPool::clear()
 {
-    for (const auto &w : std::as_const(m_kept)) {
+    for (const auto &w : std::as_const(m_kept) + std::as_const(m_canvases)) {
         if (w)
             w->deleteLater();
     }
     m_kept.clear();
+    m_canvases.clear();
 }

@@ -8,10 +8,12 @@
 
 class OverlayWindow;
 
-// Keeps one overlay window per screen from one capture to the next, with its backing store
-// already written once, so that a capture shows its overlay without first paying for a new
-// full-screen window. Windows are made by warm (at launch, and for a screen whose window became
-// a canvas), re-sized when their screen changes and dropped when it goes away. Main thread only.
+// Keeps one overlay window and one canvas window per screen from one capture to the next, each
+// with its backing store already written once: a capture shows its overlay, and the chosen area
+// its canvas, without first paying for a new window (a new managed window costs the window
+// manager's framing and, at 4K, tens of megabytes of fresh pages). Windows are made by warm (at
+// launch, and for a screen whose window was taken and not given back), re-made when their
+// screen's frame changes and dropped when it goes away. Main thread only.
 class OverlayPool : public QObject
 {
     Q_OBJECT
@@ -20,11 +22,14 @@ public:
 
     // A window covering frame: the kept one of that screen, else a new one. It leaves the pool.
     OverlayWindow *take(const QRect &frame);
-    // Orders the window out and keeps it for the next capture when it is still an overlay of a
-    // screen that has none kept; otherwise deletes it once control is back in the event loop.
-    // Its content view goes with the event loop's next turn either way.
+    // A hidden canvas window whose content lies at content (global points): the kept one of that
+    // frame, else a new one. It leaves the pool.
+    OverlayWindow *takeCanvas(const QRect &content);
+    // Orders the window out and keeps it for the next capture when it is an overlay or a canvas
+    // window of a screen that has none of its kind kept; otherwise deletes it once control is
+    // back in the event loop. Its content view goes with the event loop's next turn either way.
     void give(OverlayWindow *window);
-    // Makes and prepares a window for every screen that has none kept.
+    // Makes and prepares an overlay and a canvas window for every screen that lacks one.
     void warm();
     // Warms once control is back in the event loop after delayMs (again only for screens that
     // lack a window then).
@@ -32,8 +37,11 @@ public:
 
     // How many overlay windows the pool has made (tests).
     int created() const { return m_created; }
-    // The windows kept now.
+    // The overlay windows kept now, and the canvas windows.
     QList<OverlayWindow *> kept() const;
+    QList<OverlayWindow *> keptCanvases() const;
+    // Where the canvas window of each screen puts its content (global points).
+    static QList<QRect> canvasFrames();
     // Drops every kept window (tests, quitting).
     void clear();
     // Whether the pool keeps windows at all (off while the self-check runs, and in tests that
@@ -42,12 +50,15 @@ public:
 
 private:
     OverlayPool();
-    OverlayWindow *make(const QRect &frame);
+    OverlayWindow *make(const QRect &frame, bool canvas = false);
     void prepare(OverlayWindow *window);
     void screensChanged();
     void windowBecameCanvas();
 
     QList<QPointer<OverlayWindow>> m_kept;
+    QList<QPointer<OverlayWindow>> m_canvases;
+    // Canvas windows taken and not given back yet: each comes back when its canvas closes.
+    QList<QPointer<OverlayWindow>> m_lent;
     int m_created = 0;
     bool m_warmPending = false;
 };

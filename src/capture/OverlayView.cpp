@@ -449,7 +449,8 @@ bool OverlayView::event(QEvent *event)
     }
     if (event->type() == QEvent::Show) {
         watchWindow();
-        if (m_appear->state() == QAbstractAnimation::Stopped && m_dimOpacity == 0)
+        // (The view shown again in the canvas window it moved into has no dim to bring in.)
+        if (m_stage == Stage::Selecting && m_appear->state() == QAbstractAnimation::Stopped && m_dimOpacity == 0)
             m_appear->start();
     }
     return QWidget::event(event);

@@ -10,6 +10,7 @@
 #include "app/Toast.h"
 #include "capture/Importer.h"
 #include "capture/OverlayCanvas.h"
+#include "capture/OverlayPool.h"
 #include "capture/OverlayWindow.h"
 #include "document/Item.h"
 #include "document/NoteLayout.h"
@@ -57,6 +58,13 @@ double railFor(double railSetting, double thumb, double room)
     return railSetting > 0 ? RailGrid::columns(railSetting, thumb, room).width : 0;
 }
 
+// Whether the window is an overlay over a whole screen, as the pool keeps them.
+bool coversAScreen(const OverlayWindow *w)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    return std::any_of(screens.cbegin(), screens.cend(), [&](const QScreen *s) { return s->geometry() == w->frame(); });
+}
+
 // The canvas is light whatever the desktop's theme is.
 QPalette lightPalette()
 {
@@ -76,12 +84,17 @@ QPalette lightPalette()
 }
 } // namespace
 
-OverlayView::CanvasFrames OverlayView::canvasLayout(const QRectF &shot, const QRectF &old, const QRectF &visible,
-                                                    double titleBar, double railSetting, double thumb)
+QRectF OverlayView::canvasContent(const QRectF &visible, double titleBar)
 {
     // The visible frame less 50 pt all round; the title bar takes the top of that.
     const QRectF r = visible.adjusted(windowInset, windowInset, -windowInset, -windowInset);
-    const QRectF content = QRectF(r.x(), r.y() + titleBar, r.width(), r.height() - titleBar).toAlignedRect();
+    return QRectF(r.x(), r.y() + titleBar, r.width(), r.height() - titleBar).toAlignedRect();
+}
+
+OverlayView::CanvasFrames OverlayView::canvasLayout(const QRectF &shot, const QRectF &old, const QRectF &visible,
+                                                    double titleBar, double railSetting, double thumb)
+{
+    const QRectF content = canvasContent(visible, titleBar);
     const double sidebar = sidebarFor(content.width());
     const double rail = railFor(railSetting, thumb, content.width() - sidebar);
     // The chosen rectangle in the content's coordinates.
@@ -110,11 +123,22 @@ QRectF OverlayView::becomeCanvasWindow(const QRectF &rect)
     const QRectF visible = screen ? QRectF(screen->availableGeometry()) : old;
     const CanvasFrames frames =
         canvasLayout(rect, old, visible, WindowFrame::titleBarHeight(screen), railSetting, Prefs::railThumb());
-    w->becomeCanvas(frames.content.toRect());
+    const QRect content = frames.content.toRect();
+    OverlayWindow *canvasWindow = w;
+    OverlayPool &pool = OverlayPool::shared();
+    if (!w->isTitled() && pool.enabled && coversAScreen(w)) {
+        // The view moves into the canvas window made and painted ahead; the overlay's window
+        // goes out of sight, and the session gives it back to the pool.
+        canvasWindow = pool.takeCanvas(content);
+        w->releaseContentView();
+        canvasWindow->setContentView(this);
+        w->orderOut();
+    }
+    canvasWindow->becomeCanvas(content);
     if (OverlayViewHost *host = session())
         host->canvasOpened();
     QPointer<OverlayView> self(this);
-    w->onUserClose = [self] {
+    canvasWindow->onUserClose = [self] {
         if (self)
             self->canvasClosedByUser();
     };

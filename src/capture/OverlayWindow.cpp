@@ -72,16 +72,22 @@ std::optional<KeyStroke> replacedKey(const QKeyEvent *event)
 }
 } // namespace
 
-OverlayWindow::OverlayWindow(const QRect &frame) : m_frame(frame)
+OverlayWindow::OverlayWindow(const QRect &frame, Kind kind) : m_frame(frame)
 {
-    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
-                            | Qt::NoDropShadowWindowHint;
-    flags |= SelfCheckFlag::isSet() ? Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus
-                                    : Qt::WindowStaysOnTopHint;
-    setWindowFlags(flags);
     setAttribute(Qt::WA_AlwaysShowToolTips);
-    setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
+    if (kind == Kind::Canvas) {
+        // Made titled from the start: a native window that changes from the overlay's kind is
+        // made anew at its next showing.
+        turnTitled();
+    } else {
+        Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
+                                | Qt::NoDropShadowWindowHint;
+        flags |= SelfCheckFlag::isSet() ? Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus
+                                        : Qt::WindowStaysOnTopHint;
+        setWindowFlags(flags);
+        setAttribute(Qt::WA_NoSystemBackground);
+    }
     if (makeEdges)
         edges = makeEdges();
     create();
@@ -160,11 +166,8 @@ void OverlayWindow::makeKeyAndOrderFront()
     }
 }
 
-void OverlayWindow::becomeCanvas(const QRect &content)
+void OverlayWindow::turnTitled()
 {
-    // The overlay's keyboard grab goes with the overlay; the window manager gives the canvas
-    // window the keyboard from now on.
-    releaseKeyboard();
     Qt::WindowFlags flags = Qt::Window;
     if (SelfCheckFlag::isSet())
         flags |= Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus;
@@ -176,8 +179,18 @@ void OverlayWindow::becomeCanvas(const QRect &content)
     setAutoFillBackground(true);
     setWindowTitle(QStringLiteral("Quillet™"));
     setMinimumSize(640, 400);
+}
+
+void OverlayWindow::becomeCanvas(const QRect &content)
+{
+    // The overlay's keyboard grab goes with the overlay; the window manager gives the canvas
+    // window the keyboard from now on.
+    releaseKeyboard();
+    if (!isTitled())
+        turnTitled();
     m_frame = content;
-    setGeometry(content);
+    if (geometry() != content)
+        setGeometry(content);
     show();
     emit becameCanvas();
     if (SelfCheckFlag::isSet()) {
@@ -202,7 +215,7 @@ void OverlayWindow::resetForPool()
     setAttribute(Qt::WA_TransparentForMouseEvents, false);
     if (QWindow *w = windowHandle())
         w->setFlag(Qt::WindowTransparentForInput, false);
-    if (!isTitled() && geometry() != m_frame)
+    if (geometry() != m_frame)
         setGeometry(m_frame);
 }
 

@@ -16,9 +16,11 @@ class OverlayWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // An overlay covering frame (global points). While the self-check runs it stays below every
-    // other window and never takes the keyboard.
-    explicit OverlayWindow(const QRect &frame);
+    enum class Kind { Overlay, Canvas };
+    // An overlay covering frame (global points), or a hidden canvas window with its content at
+    // frame. While the self-check runs it stays below every other window and never takes the
+    // keyboard.
+    explicit OverlayWindow(const QRect &frame, Kind kind = Kind::Overlay);
     ~OverlayWindow() override;
 
     // Run instead of closing when the user closes the window.
@@ -30,6 +32,8 @@ public:
     // The view that fills the window; the window owns it.
     void setContentView(QWidget *view);
     QWidget *contentView() const { return m_content; }
+    // Lets the content view go without deleting it, as it moves on to another window.
+    void releaseContentView() { m_content = nullptr; }
 
     // Whether the window may take the keyboard (never while the self-check runs).
     bool canBecomeKey() const;
@@ -42,15 +46,14 @@ public:
     void makeKeyAndOrderFront();
     // Hides it and lets the keyboard go.
     void orderOut();
-    // Turns the overlay into the canvas window: a normal window managed by the window manager,
-    // titled "Quillet™", resizable but never smaller than 640 × 400, white, shown once with its
-    // content at content (global points) and given the keyboard (while the self-check runs it
-    // stays below every other window and takes nothing).
+    // Shows the canvas window (made one first if it is still an overlay) with its content at
+    // content (global points) and gives it the keyboard (while the self-check runs it stays below
+    // every other window and takes nothing).
     void becomeCanvas(const QRect &content);
     bool isKey() const { return m_key; }
     // Whether it holds the keyboard grab now (an overlay, not the canvas).
     bool holdsKeyboard() const { return m_grabbed; }
-    // The area the window covers as an overlay (global points).
+    // The area the window covers as an overlay, or the canvas window's content (global points).
     QRect frame() const { return m_frame; }
     // Makes an overlay that was ordered out ready for another capture: its content view goes
     // with the event loop's next turn, and what a capture changed on it is undone.
@@ -72,6 +75,9 @@ private:
     void activateByInput(QEvent *event);
     void followPointer(QEvent *event);
     void releaseKeyboard();
+    // Makes the window the canvas window: a normal window managed by the window manager, titled
+    // "Quillet™", resizable but never smaller than 640 × 400, white.
+    void turnTitled();
 
     QPointer<QWidget> m_content;
     QRect m_frame;

@@ -294,6 +294,7 @@ void AppDelegate::applicationDidFinishLaunching()
     if (m_demo)
         return;
     Stats::startSchedule();
+    loadSpeechModelAhead();
     if (screenCaptureAllowed())
         m_freezer->refresh();
     if (m_options.welcome) {

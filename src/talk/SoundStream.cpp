@@ -26,6 +26,12 @@ bool SoundStream::isFinished() const
     return m_finished;
 }
 
+bool SoundStream::hasQueued() const
+{
+    std::lock_guard lock(m_mutex);
+    return !m_buffers.empty();
+}
+
 std::optional<SoundBuffer> SoundStream::next()
 {
     std::unique_lock lock(m_mutex);

@@ -15,6 +15,8 @@ public:
     void put(SoundBuffer buffer);
     void finish();
     bool isFinished() const;
+    // Whether a buffer is waiting to be taken.
+    bool hasQueued() const;
     // The next buffer, waiting for one; none once the stream is finished and empty.
     std::optional<SoundBuffer> next();
 

@@ -271,7 +271,7 @@ void SphinxEngine::startLivePass()
     ps_start_utt(m_decoder);
 }
 
-QString SphinxEngine::wholePass(const std::vector<qint16> &samples)
+QString SphinxEngine::wholePass(const qint16 *samples, std::size_t count)
 {
     ps_start_stream(m_decoder);
     // The model's own normalisation again: over the whole utterance at once.
@@ -279,10 +279,16 @@ QString SphinxEngine::wholePass(const std::vector<qint16> &samples)
         feat->cmn = cmn_type_t(m_cmnType);
     if (ps_start_utt(m_decoder) != 0)
         return {};
-    ps_process_raw(m_decoder, reinterpret_cast<const int16 *>(samples.data()), samples.size(), FALSE, TRUE);
+    ps_process_raw(m_decoder, reinterpret_cast<const int16 *>(samples), count, FALSE, TRUE);
     ps_end_utt(m_decoder);
     const char *hyp = ps_get_hyp(m_decoder, nullptr);
-    return piece(QString::fromUtf8(hyp ? hyp : ""), false);
+    return QString::fromUtf8(hyp ? hyp : "");
+}
+
+QString SphinxEngine::liveWords(bool followsSettled)
+{
+    const char *hyp = ps_get_hyp(m_decoder, nullptr);
+    return piece(QString::fromUtf8(hyp ? hyp : ""), followsSettled);
 }
 
 void SphinxEngine::run(SphinxRun &run)
@@ -295,9 +301,22 @@ void SphinxEngine::run(SphinxRun &run)
     }
     SoundConverter converter;
     std::vector<qint16> heard; // the run's sound in the decoder's format
+    // The whole pass made at the last pause in the speech, and whether anything was said since:
+    // a hold released in that pause has its final words ready.
+    std::optional<QString> paused;
+    bool spokeSincePause = false;
     QString partial;
     constexpr qint64 hypothesisFrames = 1600; // 0.1 s at 16 kHz
     qint64 sinceHypothesis = 0;
+    // Past 20 s of sound a whole pass takes seconds, longer than the pause it would fill: the
+    // passes at pauses stop there, and the end decodes the hold as before.
+    constexpr std::size_t pausePassLimit = 20 * 16000;
+    auto tell = [&](const QString &text) {
+        if (text != partial && !text.isEmpty()) {
+            partial = text;
+            postResult(self, {text, false});
+        }
+    };
 
     startLivePass();
     cmn_t *cmn = ps_get_feat(m_decoder) ? ps_get_feat(m_decoder)->cmn_struct : nullptr;
@@ -310,29 +329,49 @@ void SphinxEngine::run(SphinxRun &run)
         const auto *samples = reinterpret_cast<const qint16 *>(sound->data.constData());
         heard.insert(heard.end(), samples, samples + sound->frames());
         // Once the input has ended only the final words are waited for: the sound still queued
-        // (all of a file read at once) goes straight to the whole pass.
-        if (run.sound->isFinished())
+        // (all of a file read at once, or a hold released while the model loaded) goes straight
+        // to the whole pass, unless the words of a pause may still be the hold's: then the live
+        // search goes on, to learn whether anything was said after it.
+        if (run.sound->isFinished() && (!paused || spokeSincePause))
             continue;
         ps_process_raw(m_decoder, reinterpret_cast<const int16 *>(samples), size_t(sound->frames()), FALSE, FALSE);
-        // The live mean follows the sound heard so far in this run.
+        // The live mean follows the sound heard so far.
         if (cmn)
             cmn_live_update(cmn);
         sinceHypothesis += sound->frames();
-        if (sinceHypothesis < hypothesisFrames || !ps_get_in_speech(m_decoder))
+        const bool speaking = ps_get_in_speech(m_decoder);
+        spokeSincePause = spokeSincePause || speaking;
+        // Sound that waited for the model to load is caught up with before anything else.
+        if (run.sound->hasQueued())
             continue;
-        // The interim text is a search of its own: at most ten a second of sound.
-        sinceHypothesis = 0;
-        const char *hyp = ps_get_hyp(m_decoder, nullptr);
-        const QString text = piece(QString::fromUtf8(hyp ? hyp : ""), false);
-        if (text != partial && !text.isEmpty()) {
-            partial = text;
-            postResult(self, {text, false});
+        if (!speaking && spokeSincePause && !run.sound->isFinished() && heard.size() <= pausePassLimit) {
+            // The speaker paused: the hold so far is decoded as a whole now, while the key is
+            // still down, and the live search starts again after it.
+            ps_end_utt(m_decoder);
+            paused = piece(wholePass(heard.data(), heard.size()), false);
+            spokeSincePause = false;
+            tell(*paused);
+            startLivePass();
+            sinceHypothesis = 0;
+            continue;
         }
+        // The interim text is a search of its own: at most ten a second of sound.
+        if (sinceHypothesis < hypothesisFrames || !speaking)
+            continue;
+        sinceHypothesis = 0;
+        const bool afterPause = paused && !paused->isEmpty();
+        tell((afterPause ? *paused : QString()) + liveWords(afterPause));
     }
     ps_end_utt(m_decoder);
     if (run.cancelled)
         return;
-    const QString text = heard.empty() ? QString() : wholePass(heard);
+    // Nothing said after the last pause (not even a sound the live search took for speech): the
+    // pause's whole pass is the hold's. Else the whole hold is decoded now.
+    QString text;
+    if (paused && !spokeSincePause && liveWords(false).isEmpty())
+        text = *paused;
+    else if (!heard.empty())
+        text = piece(wholePass(heard.data(), heard.size()), false);
     if (run.cancelled)
         return;
     if (!text.isEmpty())

@@ -16,9 +16,11 @@ class SphinxRun;
 // Recognition with pocketsphinx and the installed US English model. One decoder serves the whole
 // process from a worker thread and stays loaded; runs take turns on it in the order they came.
 // A run is one utterance, however long its pauses: while the sound comes, a live search gives the
-// interim words; when the sound ends, the whole run's sound is decoded again in one piece, with
-// the cepstral mean of all of it, and that text is the run's one final result. So a hold's words
-// are those of the engine over the same sound as a whole file.
+// interim words; the run's one final result is its whole sound decoded again in one piece, with
+// the cepstral mean of all of it. So a hold's words are those of the engine over the same sound
+// as a whole file. That whole pass is made at each pause in the speech, while the key is still
+// held, so that a release in a pause finds the words ready; only sound said after the last pause
+// makes the end wait for another.
 class SphinxEngine final : public SpeechEngine {
 public:
     // `modelFolder` holds the en-us acoustic model folder, en-us.lm.bin and cmudict-en-us.dict.
@@ -49,7 +51,10 @@ private:
     bool load();
     void run(SphinxRun &run);
     void startLivePass();
-    QString wholePass(const std::vector<qint16> &samples);
+    // The decoder's bare words for `count` samples decoded as one whole utterance.
+    QString wholePass(const qint16 *samples, std::size_t count);
+    // The live search's words so far, as a piece of the hold's text.
+    QString liveWords(bool followsSettled);
 
     QString m_folder;
     std::thread m_thread;

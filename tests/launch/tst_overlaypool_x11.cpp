@@ -1,6 +1,7 @@
 // The real application keeps its overlay windows from one capture to the next: ten captures in
-// a row each give exactly the frozen pixels without a new window, and a screen that changes or
-// goes away between captures gets a window of its new size or none.
+// a row each give exactly the frozen pixels without a new window, a canvas opens in a window made
+// before its capture and given back when it closes, and a screen that changes or goes away
+// between captures gets a window of its new size or none.
 #include "AppUnderTest.h"
 #include "ProcessWindows.h"
 #include "TestEnv.h"
@@ -92,9 +93,13 @@ private slots:
 
     void cleanup()
     {
+        // A clean quit: runs killed one after another would count as launches that died early.
         if (app && app->state() != QProcess::NotRunning) {
-            app->kill();
-            app->waitForFinished();
+            app->terminate();
+            if (!app->waitForFinished(5000)) {
+                app->kill();
+                app->waitForFinished();
+            }
         }
         TestMonitors::restore(monitors);
     }
@@ -134,9 +139,75 @@ private slots:
         }
     }
 
+    // The canvas opens in a window made before the capture, hidden until then; closed, it goes
+    // back to the pool, and the next canvas opens in it again. No capture makes a window.
+    void canvasOpensInAWindowMadeAhead()
+    {
+        QVERIFY(input.isValid());
+        input.moveTo(QPoint(640, 450));
+        startApp();
+        QScreen *screen = QGuiApplication::screenAt(QPoint(640, 450));
+        QVERIFY(screen);
+        // Launch makes the kept windows: hidden ones of other sizes than the screens' are the
+        // canvas windows.
+        const auto hiddenCanvases = [&] {
+            QSet<xcb_window_t> out;
+            for (const TopWindow &w : windowsOf(app->processId())) {
+                bool screenSized = false;
+                for (const QScreen *s : QGuiApplication::screens())
+                    screenSized = screenSized || w.geometry.size() == s->geometry().size();
+                if (!w.mapped && !w.overrideRedirect && !screenSized)
+                    out << w.id;
+            }
+            return out;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!hiddenCanvases().isEmpty(), 10000);
+        QTest::qWait(300);
+        const QSet<xcb_window_t> ahead = hiddenCanvases();
+        const QSet<xcb_window_t> all = [&] {
+            QSet<xcb_window_t> out;
+            for (const TopWindow &w : windowsOf(app->processId()))
+                out << w.id;
+            return out;
+        }();
+
+        xcb_window_t first = 0;
+        for (int round = 1; round <= 2; ++round) {
+            const qsizetype opened = readFile(logDir() + "/app.log").count("canvas opened");
+            const int captures = captureLines();
+            input.chord({XK_Control_L, XK_Shift_L}, XK_2);
+            QTRY_VERIFY_WITH_TIMEOUT(captureLines() > captures, 10000);
+            QTest::qWait(150);
+            input.drag(QPoint(300, 200), QPoint(500, 350));
+            QTRY_VERIFY_WITH_TIMEOUT(readFile(logDir() + "/app.log").count("canvas opened") > opened, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!(ProcessWindows::managedShown(app->processId()) & ahead).isEmpty(), 10000);
+            const QSet<xcb_window_t> canvas = ProcessWindows::managedShown(app->processId()) & ahead;
+            QVERIFY2(canvas.size() == 1, qPrintable(QStringLiteral("round %1").arg(round)));
+            if (round == 1)
+                first = *canvas.cbegin();
+            else
+                QCOMPARE(*canvas.cbegin(), first);
+
+            // Escape ends the comment being edited first, then closes the canvas.
+            const qsizetype closed = readFile(logDir() + "/app.log").count("canvas closed");
+            const auto isClosed = [&] { return readFile(logDir() + "/app.log").count("canvas closed") > closed; };
+            for (int i = 0; i < 3 && !isClosed(); ++i) {
+                input.chord({}, XK_Escape);
+                (void)QTest::qWaitFor(isClosed, 1500);
+            }
+            QVERIFY(isClosed());
+            QTRY_VERIFY_WITH_TIMEOUT((ProcessWindows::managedShown(app->processId()) & ahead).isEmpty(), 10000);
+        }
+        QTest::qWait(500);
+        QSet<xcb_window_t> after;
+        for (const TopWindow &w : windowsOf(app->processId()))
+            after << w.id;
+        QCOMPARE(after, all);
+    }
+
     // With a canvas open, a capture into it still comes up on kept windows, one per screen: the
-    // screen whose window became the canvas gets a new one in the background, the other screens'
-    // windows go back to the pool, and the capture makes none.
+    // overlay the canvas was chosen on and the other screens' windows went back to the pool, and
+    // the capture makes none.
     void captureWhileACanvasIsOpen()
     {
         if (const QString why = TestMonitors::ensurePair(); !why.isEmpty())

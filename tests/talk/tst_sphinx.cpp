@@ -43,6 +43,38 @@ Heard listen(const QString &path, std::shared_ptr<SpeechEngine> engine)
     listenTo(path, std::move(engine), heard);
     return heard;
 }
+
+// A run fed `sound` at a microphone's pace, 2048 frames at a time, until the input
+// ends. The interim texts that came before the input ended, and the final text.
+struct Paced {
+    QStringList interimBeforeEnd;
+    QString words;
+};
+
+void feedPaced(SpeechEngine &engine, const SoundBuffer &sound, Paced &paced)
+{
+    auto stream = std::make_shared<SoundStream>();
+    bool fed = false, ended = false;
+    auto run = engine.recognize(stream, "en-US",
+                                {[&](const SpeechResult &r) {
+                                     if (r.isFinal)
+                                         paced.words = r.text;
+                                     else if (!fed)
+                                         paced.interimBeforeEnd << r.text;
+                                 },
+                                 [&](const auto &) { ended = true; }});
+    constexpr qint64 frames = 2048;
+    QElapsedTimer pace;
+    pace.start();
+    for (qint64 at = 0; at < sound.frames(); at += frames) {
+        while (pace.elapsed() < at * 1000 / sound.format.sampleRate)
+            QTest::qWait(5);
+        stream->put(slice(sound, at, std::min(frames, sound.frames() - at)));
+    }
+    fed = true;
+    stream->finish();
+    QTRY_VERIFY_WITH_TIMEOUT(ended, 60000);
+}
 } // namespace
 
 class SphinxTest : public QObject {
@@ -121,6 +153,42 @@ private slots:
         QVERIFY(words > 0);
         const double accuracy = double(words - errors) / words;
         QVERIFY2(accuracy >= 0.30, qPrintable(QStringLiteral("word accuracy %1").arg(accuracy)));
+    }
+
+    // Held like a microphone: the pause between two phrases is used to decode the hold so far
+    // as a whole, so its words show before the key comes up. The final words are those of the
+    // whole sound, whether the hold ends in a pause (they are ready then) or while speaking.
+    void pausesDecodeTheHoldSoFar_data()
+    {
+        QTest::addColumn<double>("endSeconds");
+        QTest::addColumn<QString>("words");
+        const SoundBuffer twice = readAll(speechFile("twice16k.wav"));
+        QTest::newRow("silence at the end") << twice.frames() / 16000.0 << wholeFileWords(int16Samples(twice));
+        const double speaking = twice.frames() / 16000.0 - 0.3;
+        QTest::newRow("released while speaking")
+            << speaking << wholeFileWords(int16Samples(slice(twice, 0, qint64(speaking * 16000))));
+    }
+
+    void pausesDecodeTheHoldSoFar()
+    {
+        QFETCH(double, endSeconds);
+        QFETCH(QString, words);
+        const SoundBuffer twice = readAll(speechFile("twice16k.wav"));
+        Paced paced;
+        feedPaced(*SpeechEngine::shared(), slice(twice, 0, qint64(endSeconds * 16000)), paced);
+        QCOMPARE(paced.words, words);
+        QVERIFY2(paced.interimBeforeEnd.contains("Hello world"), qPrintable(paced.interimBeforeEnd.join(" / ")));
+    }
+
+    void soundBeforeTheModelLoadsIsHeard()
+    {
+        // A hold that begins before the model has loaded loses none of its sound.
+        SphinxEngine cold;
+        QCOMPARE(cold.loadSeconds(), 0.0);
+        Paced paced;
+        feedPaced(cold, readAll(speechFile("hello16k.wav")), paced);
+        QVERIFY(cold.loadSeconds() > 0);
+        QCOMPARE(paced.words, QStringLiteral("Hello world"));
     }
 
     void cancelledRunLeavesTheDecoderClean()
