@@ -140,7 +140,11 @@ struct Hold {
 
     Hold()
     {
+        // The model is loaded before the first press, as the application loads it after start-up.
         engine->warmUp();
+        if (const auto *sphinx = dynamic_cast<const SphinxEngine *>(engine.get()))
+            for (int i = 0; i < 6000 && sphinx->loadSeconds() == 0; ++i)
+                QThread::msleep(5);
         clock.start();
         canvas.clock = &clock;
         makeSpeechListener = [this] {

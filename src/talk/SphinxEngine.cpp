@@ -308,6 +308,9 @@ void SphinxEngine::run(SphinxRun &run)
     QString partial;
     constexpr qint64 hypothesisFrames = 1600; // 0.1 s at 16 kHz
     qint64 sinceHypothesis = 0;
+    // Past 20 s of sound a whole pass takes seconds, longer than the pause it would fill: the
+    // passes at pauses stop there, and the end decodes the hold as before.
+    constexpr std::size_t pausePassLimit = 20 * 16000;
     auto tell = [&](const QString &text) {
         if (text != partial && !text.isEmpty()) {
             partial = text;
@@ -341,7 +344,7 @@ void SphinxEngine::run(SphinxRun &run)
         // Sound that waited for the model to load is caught up with before anything else.
         if (run.sound->hasQueued())
             continue;
-        if (!speaking && spokeSincePause && !run.sound->isFinished()) {
+        if (!speaking && spokeSincePause && !run.sound->isFinished() && heard.size() <= pausePassLimit) {
             // The speaker paused: the hold so far is decoded as a whole now, while the key is
             // still down, and the live search starts again after it.
             ps_end_utt(m_decoder);
