@@ -116,16 +116,16 @@ QList<QRect> OverlayPool::canvasFrames()
     return frames;
 }
 
-OverlayWindow *OverlayPool::make(const QRect &frame, bool canvas)
+OverlayWindow *OverlayPool::make(const QRect &frame)
 {
     ++m_created;
-    auto *w = new OverlayWindow(frame, canvas ? OverlayWindow::Kind::Canvas : OverlayWindow::Kind::Overlay);
+    auto *w = new OverlayWindow(frame);
     connect(w, &OverlayWindow::becameCanvas, this, &OverlayPool::windowBecameCanvas);
     return w;
 }
 
-// A screen whose canvas window was taken (and whose overlay, if it became the canvas itself) gets
-// a new one, made once the canvas is up so that the next canvas there opens as quickly.
+// A screen whose overlay became the canvas itself gets a new one, made once the canvas is up so
+// that a capture over the canvas is as quick as any.
 void OverlayPool::windowBecameCanvas()
 {
     warmLater(300);
@@ -140,12 +140,7 @@ OverlayWindow *OverlayPool::take(const QRect &frame)
 
 OverlayWindow *OverlayPool::takeCanvas(const QRect &content)
 {
-    m_lent.removeAll(nullptr);
-    OverlayWindow *w = takeOut(m_canvases, content);
-    if (!w)
-        w = make(content, true);
-    m_lent << w;
-    return w;
+    return takeOut(m_canvases, content);
 }
 
 void OverlayPool::give(OverlayWindow *window)
@@ -155,7 +150,6 @@ void OverlayPool::give(OverlayWindow *window)
     window->orderOut();
     window->resetForPool();
     const bool canvas = window->isTitled();
-    m_lent.removeAll(window);
     Windows &kept = canvas ? m_canvases : m_kept;
     kept.removeAll(nullptr);
     const QRect frame = window->frame();
@@ -165,9 +159,6 @@ void OverlayPool::give(OverlayWindow *window)
                         && !holds(kept, frame);
     if (!wanted) {
         window->deleteLater();
-        // A canvas window that goes is replaced, as the next canvas on its screen would want it.
-        if (canvas)
-            warmLater(300);
         return;
     }
     kept << window;
@@ -189,18 +180,8 @@ void OverlayPool::warm()
         prepare(w);
         m_kept << w;
     }
-    // The canvas windows for the visible frames as they are now; one for a frame that changed goes.
-    // A screen whose canvas window is out with an open canvas gets it back when that closes.
-    const QList<QRect> contents = canvasFrames();
-    dropOthers(m_canvases, contents);
-    m_lent.removeAll(nullptr);
-    for (const QRect &content : contents) {
-        if (holds(m_canvases, content) || holds(m_lent, content))
-            continue;
-        OverlayWindow *w = make(content, true);
-        prepare(w);
-        m_canvases << w;
-    }
+    // A canvas window kept for a frame that changed goes.
+    dropOthers(m_canvases, canvasFrames());
 }
 
 void OverlayPool::warmLater(int delayMs)

@@ -8,12 +8,13 @@
 
 class OverlayWindow;
 
-// Keeps one overlay window and one canvas window per screen from one capture to the next, each
-// with its backing store already written once: a capture shows its overlay, and the chosen area
-// its canvas, without first paying for a new window (a new managed window costs the window
-// manager's framing and, at 4K, tens of megabytes of fresh pages). Windows are made by warm (at
-// launch, and for a screen whose window was taken and not given back), re-made when their
-// screen's frame changes and dropped when it goes away. Main thread only.
+// Keeps one overlay window per screen from one capture to the next, with its backing store
+// already written once, so that a capture shows its overlay without first paying for a new
+// full-screen window; and the canvas window of a closed canvas, so that the next canvas on that
+// screen opens in it (its memory already known to the X server) and its overlay goes straight
+// back to the pool. Overlays are made by warm (at launch, and for a screen whose overlay became
+// a canvas), re-sized when their screen changes and dropped when it goes away; a canvas window
+// goes when its screen's visible frame changes. Main thread only.
 class OverlayPool : public QObject
 {
     Q_OBJECT
@@ -22,14 +23,14 @@ public:
 
     // A window covering frame: the kept one of that screen, else a new one. It leaves the pool.
     OverlayWindow *take(const QRect &frame);
-    // A hidden canvas window whose content lies at content (global points): the kept one of that
-    // frame, else a new one. It leaves the pool.
+    // The kept canvas window whose content lies at content (global points), hidden, or none. It
+    // leaves the pool.
     OverlayWindow *takeCanvas(const QRect &content);
     // Orders the window out and keeps it for the next capture when it is an overlay or a canvas
     // window of a screen that has none of its kind kept; otherwise deletes it once control is
     // back in the event loop. Its content view goes with the event loop's next turn either way.
     void give(OverlayWindow *window);
-    // Makes and prepares an overlay and a canvas window for every screen that lacks one.
+    // Makes and prepares an overlay for every screen that has none kept.
     void warm();
     // Warms once control is back in the event loop after delayMs (again only for screens that
     // lack a window then).
@@ -50,15 +51,13 @@ public:
 
 private:
     OverlayPool();
-    OverlayWindow *make(const QRect &frame, bool canvas = false);
+    OverlayWindow *make(const QRect &frame);
     void prepare(OverlayWindow *window);
     void screensChanged();
     void windowBecameCanvas();
 
     QList<QPointer<OverlayWindow>> m_kept;
     QList<QPointer<OverlayWindow>> m_canvases;
-    // Canvas windows taken and not given back yet: each comes back when its canvas closes.
-    QList<QPointer<OverlayWindow>> m_lent;
     int m_created = 0;
     bool m_warmPending = false;
 };

@@ -86,8 +86,8 @@ public:
     // The canvas window's content frame on a screen of that visible frame (global points).
     static QRectF canvasContent(const QRectF &visible, double titleBar);
     // Moves the view from the overlay's window into the canvas window (the pool's one of that
-    // screen, made ahead; the overlay's own window turned in place when the view is in no pooled
-    // overlay) and returns where the shot goes in it.
+    // screen, kept from an earlier canvas; else the overlay's own window turned in place) and
+    // returns where the shot goes in it.
     QRectF becomeCanvasWindow(const QRectF &rect);
     // Makes the canvas over this view (once) and gives it the keyboard.
     OverlayCanvas *attachCanvas(const Markup &markup, const ShotImages &images, const QRectF &shotFrame);

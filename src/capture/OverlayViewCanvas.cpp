@@ -126,10 +126,12 @@ QRectF OverlayView::becomeCanvasWindow(const QRectF &rect)
     const QRect content = frames.content.toRect();
     OverlayWindow *canvasWindow = w;
     OverlayPool &pool = OverlayPool::shared();
-    if (!w->isTitled() && pool.enabled && coversAScreen(w)) {
-        // The view moves into the canvas window made and painted ahead; the overlay's window
-        // goes out of sight, and the session gives it back to the pool.
-        canvasWindow = pool.takeCanvas(content);
+    OverlayWindow *kept = !w->isTitled() && pool.enabled && coversAScreen(w) ? pool.takeCanvas(content) : nullptr;
+    if (kept) {
+        // The view moves into the canvas window of an earlier canvas; the overlay's window goes
+        // out of sight, and the session gives it back to the pool. (Without one the overlay
+        // turns into the canvas window in place.)
+        canvasWindow = kept;
         w->releaseContentView();
         canvasWindow->setContentView(this);
         w->orderOut();

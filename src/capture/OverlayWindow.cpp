@@ -72,22 +72,16 @@ std::optional<KeyStroke> replacedKey(const QKeyEvent *event)
 }
 } // namespace
 
-OverlayWindow::OverlayWindow(const QRect &frame, Kind kind) : m_frame(frame)
+OverlayWindow::OverlayWindow(const QRect &frame) : m_frame(frame)
 {
+    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
+                            | Qt::NoDropShadowWindowHint;
+    flags |= SelfCheckFlag::isSet() ? Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus
+                                    : Qt::WindowStaysOnTopHint;
+    setWindowFlags(flags);
     setAttribute(Qt::WA_AlwaysShowToolTips);
+    setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
-    if (kind == Kind::Canvas) {
-        // Made titled from the start: a native window that changes from the overlay's kind is
-        // made anew at its next showing.
-        turnTitled();
-    } else {
-        Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
-                                | Qt::NoDropShadowWindowHint;
-        flags |= SelfCheckFlag::isSet() ? Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus
-                                        : Qt::WindowStaysOnTopHint;
-        setWindowFlags(flags);
-        setAttribute(Qt::WA_NoSystemBackground);
-    }
     if (makeEdges)
         edges = makeEdges();
     create();

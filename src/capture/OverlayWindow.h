@@ -16,11 +16,9 @@ class OverlayWindow : public QWidget
 {
     Q_OBJECT
 public:
-    enum class Kind { Overlay, Canvas };
-    // An overlay covering frame (global points), or a hidden canvas window with its content at
-    // frame. While the self-check runs it stays below every other window and never takes the
-    // keyboard.
-    explicit OverlayWindow(const QRect &frame, Kind kind = Kind::Overlay);
+    // An overlay covering frame (global points). While the self-check runs it stays below every
+    // other window and never takes the keyboard.
+    explicit OverlayWindow(const QRect &frame);
     ~OverlayWindow() override;
 
     // Run instead of closing when the user closes the window.
