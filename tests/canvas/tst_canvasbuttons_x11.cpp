@@ -1,7 +1,8 @@
 // The real application's canvas under the pointer: moving over every part of the window, every
 // toolbar control and both sidebar rows is harmless, and each button does what its key does,
 // seen from outside: the clipboard's pixels, the saved file, the size label, undo and redo of a
-// drawn arrow, and the zoom.
+// drawn arrow, the zoom, the mark a tool button's drag draws, the colour a swatch gives it, and
+// the capture another-shot starts.
 #include "CanvasApp.h"
 #include "CanvasDragOut.h"
 #include "TestEnv.h"
@@ -16,7 +17,7 @@
 using namespace CanvasApp;
 
 namespace {
-constexpr uint32_t XK_Escape = 0xff1b, XK_1 = 0x31;
+constexpr uint32_t XK_Escape = 0xff1b, XK_Tab = 0xff09, XK_Down = 0xff54, XK_1 = 0x31;
 
 // Where each toolbar control sits relative to the drag-out hand: read from a toolbar built here
 // in the same state, with the same fonts, as the application's.
@@ -119,7 +120,8 @@ private slots:
         QVERIFY(session.start());
         expected = chosenPattern(session.patternArea);
         offsets = toolbarOffsets();
-        for (const char *name : {"minus", "plus", "undo", "redo", "zoom", "copy", "save", "send"})
+        for (const char *name : {"arrow", "box", "redaction", "addshot", "Blue", "minus", "plus", "undo", "redo", "zoom",
+                                 "copy", "save", "send"})
             QVERIFY2(offsets.contains(QLatin1String(name)), name);
     }
 
@@ -209,13 +211,103 @@ private slots:
         QVERIFY(escapeCloses(input));
     }
 
+    // A tool button arms its tool for a plain drag, seen in what the drag draws over the shot: a
+    // box outlines the dragged rect and leaves its middle alone, a redaction turns the whole rect
+    // into blocks, an arrow crosses the middle. A swatch gives the next mark its colour.
+    void toolButtons_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("swatch");
+        QTest::addColumn<QRgb>("colour");
+        QTest::newRow("box, red") << "box" << "Red" << qRgb(255, 41, 31);
+        QTest::newRow("redaction") << "redaction" << QString() << QRgb(0);
+        QTest::newRow("arrow, blue") << "arrow" << "Blue" << qRgb(10, 133, 255);
+    }
+    void toolButtons()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, swatch);
+        QFETCH(QRgb, colour);
+        XTestInput input;
+        Desktop desktop;
+        const xcb_window_t canvas = session.openCanvas(input, desktop);
+        QVERIFY(canvas);
+        const QRect shot = session.settledShot(desktop, canvas);
+        QVERIFY(!shot.isEmpty());
+        const QHash<QString, QPoint> controls = controlsOnScreen(desktop, canvas);
+        QVERIFY(!controls.isEmpty());
+        // The new shot's comment is open for typing: Tab ends it (Escape would close the canvas).
+        input.chord({}, XK_Tab);
+        QTest::qWait(300);
+        if (!swatch.isEmpty())
+            click(input, controls.value(swatch));
+        click(input, controls.value(tool));
+
+        const QRect dragged(40, 40, 120, 70); // within the shot
+        input.drag(shot.topLeft() + dragged.topLeft(), shot.topLeft() + dragged.bottomRight());
+        rest(input, shot.bottomRight() + QPoint(60, 60), 400); // no hover over the new mark
+        const QImage seen = screenPixels(shot);
+        const QImage plain = expected;
+        const auto changed = [&](const QRect &r) {
+            int n = 0;
+            for (int y = r.top(); y <= r.bottom(); ++y)
+                for (int x = r.left(); x <= r.right(); ++x)
+                    n += (seen.pixel(x, y) & 0xffffff) != (plain.pixel(x, y) & 0xffffff);
+            return double(n) / double(r.width() * r.height());
+        };
+        const QRect middle(dragged.center() - QPoint(8, 8), QSize(16, 16));
+        const QRect inner = dragged.adjusted(12, 12, -12, -12);
+        if (tool == QLatin1String("box")) {
+            QVERIFY2(changed(middle) == 0, "a box leaves its middle alone");
+            QVERIFY(changed(QRect(dragged.left() - 2, dragged.center().y() - 5, 5, 10)) > 0.3);
+        } else if (tool == QLatin1String("redaction")) {
+            QVERIFY2(changed(inner) > 0.8, "a redaction covers its rect");
+        } else {
+            QVERIFY2(changed(middle) > 0, "an arrow crosses the middle of its drag");
+            QVERIFY(changed(QRect(dragged.left() + 40, dragged.top() - 30, 20, 10)) == 0);
+        }
+        if (colour) {
+            bool found = false;
+            for (int y = 0; y < seen.height() && !found; ++y)
+                for (int x = 0; x < seen.width() && !found; ++x) {
+                    const QRgb p = seen.pixel(x, y);
+                    found = std::abs(qRed(p) - qRed(colour)) <= 3 && std::abs(qGreen(p) - qGreen(colour)) <= 3
+                        && std::abs(qBlue(p) - qBlue(colour)) <= 3;
+                }
+            QVERIFY2(found, qPrintable(QStringLiteral("no pixel of the %1 swatch's colour").arg(swatch)));
+        }
+        QVERIFY(running());
+        input.chord({}, XK_Escape); // deselect
+        QVERIFY(escapeCloses(input));
+    }
+
+    // The another-shot button starts a capture as Ctrl+N does: the overlay takes the keyboard;
+    // Escape gives it up and brings the canvas back.
+    void addShotButton()
+    {
+        XTestInput input;
+        Desktop desktop;
+        const xcb_window_t canvas = session.openCanvas(input, desktop);
+        QVERIFY(canvas);
+        const QHash<QString, QPoint> controls = controlsOnScreen(desktop, canvas);
+        QVERIFY(!controls.isEmpty());
+        QVERIFY(!desktop.keyboardTaken());
+        click(input, controls.value(QStringLiteral("addshot")));
+        QTRY_VERIFY_WITH_TIMEOUT(desktop.keyboardTaken(), 10000);
+        input.chord({}, XK_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(!desktop.keyboardTaken(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.window(QStringLiteral("Quillet™")), canvas, 5000);
+        QVERIFY(running());
+        QVERIFY(escapeCloses(input));
+    }
+
     // A comment typed into the new shot and ended by Escape or Tab: Return then copies the page,
     // comment and all.
     void returnAfterAComment_data()
     {
         QTest::addColumn<uint32_t>("end");
         QTest::newRow("Escape") << XK_Escape;
-        QTest::newRow("Tab") << uint32_t(0xff09);
+        QTest::newRow("Tab") << XK_Tab;
     }
     void returnAfterAComment()
     {
@@ -245,6 +337,7 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::newRow("toolbar copy") << "copy";
         QTest::newRow("toolbar save") << "save";
+        QTest::newRow("toolbar send, Send Now") << "send";
         QTest::newRow("sidebar copy row") << "copy row";
         QTest::newRow("sidebar send row") << "send row";
     }
@@ -273,6 +366,11 @@ private slots:
         QVERIFY(!at.isNull());
         rest(input, at, 500);
         click(input, at);
+        // The send button is a pull-down: its first item, Send Now, does what Ctrl+Return does.
+        if (control == QLatin1String("send")) {
+            input.chord({}, XK_Down);
+            input.chord({}, XK_Return);
+        }
         QTRY_COMPARE_WITH_TIMEOUT(closed(), before + 1, 10000);
         QVERIFY(running());
 
