@@ -131,8 +131,8 @@ QImage ExportScene::render(bool halfSize, std::optional<QSizeF> maxSize, double 
         } else if (t < ps) {
             const QRect place = roundedDeviceRect(target);
             if (!place.isEmpty()) {
-                const QImage shrunk =
-                    picture.image.copy(crop).scaled(place.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                const QImage cropped = crop == picture.image.rect() ? picture.image : picture.image.copy(crop);
+                const QImage shrunk = cropped.scaled(place.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
                 painter.drawImage(place, shrunk, shrunk.rect());
             }
         } else {
