@@ -639,6 +639,9 @@ private:
     void finishRecentPicture(const QString &id, std::optional<Recents::Loaded> loaded,
                              const ExportScene::Samplers &samplers);
     QSet<QString> m_railReads; // earlier captures whose small picture is being read
+    // Shot pictures shrunk once for page pictures, by the picture's cache key: a page picture
+    // made again after an edit does not shrink the whole shot again.
+    QHash<qint64, ShotImage> m_pictureCopies;
     // -- spoken words --
     // Picks the comment the words go into; false when the words wait or were given up.
     bool chooseSpokenTarget();

@@ -8,6 +8,10 @@
 namespace {
 constexpr double pictureMargin = 16;
 const QSizeF pictureBox(720, 480);
+// The longer side of the shrunk copies page pictures are drawn from: twice the picture box, so
+// that a shot filling the picture still has the density of the picture, and of most pages.
+constexpr int copySide = 1440;
+constexpr int keptCopies = 8;
 } // namespace
 
 ExportScene CanvasController::exportScene()
@@ -51,6 +55,19 @@ void CanvasController::makePagePicture()
     for (auto it = scene.images.begin(); it != scene.images.end(); ++it) {
         if (const std::optional<QImage> full = display ? display->fullCopy(it.key()) : std::nullopt)
             it->image = *full;
+        const QImage &image = it->image;
+        const int side = std::max(image.width(), image.height());
+        if (image.isNull() || side <= copySide || !(it->pixelScale > 0))
+            continue;
+        auto copy = m_pictureCopies.constFind(image.cacheKey());
+        if (copy == m_pictureCopies.constEnd()) {
+            if (m_pictureCopies.size() >= keptCopies)
+                m_pictureCopies.clear();
+            const QImage shrunk = image.scaled(QSize(copySide, copySide), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            copy = m_pictureCopies.insert(image.cacheKey(),
+                                          ShotImage{shrunk, it->pixelScale * shrunk.width() / image.width()});
+        }
+        scene.smaller.insert(it.key(), *copy);
     }
     pictured = markup;
     picturedAt = scheduler()->now();

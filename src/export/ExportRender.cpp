@@ -110,7 +110,15 @@ QImage ExportScene::render(bool halfSize, std::optional<QSizeF> maxSize, double 
     // 8: shots. One at the output density is copied pixel for pixel at whole-pixel places;
     // a shrunk one is area-averaged first; an enlarged one is drawn smoothed.
     for (const Shot &shot : shots) {
-        const ShotImage &picture = images[shot.id];
+        const ShotImage &whole = images[shot.id];
+        const ShotImage *source = &whole;
+        if (maxSize) {
+            const auto copy = smaller.constFind(shot.id);
+            if (copy != smaller.constEnd() && !copy->image.isNull() && std::isfinite(copy->pixelScale)
+                && copy->pixelScale >= t && copy->pixelScale < whole.pixelScale)
+                source = &*copy;
+        }
+        const ShotImage &picture = *source;
         const double ps = picture.pixelScale;
         const QRect crop = pixelsUnder(shot.rect.translated(-shot.origin), ps, picture.image.rect());
         if (crop.isEmpty())

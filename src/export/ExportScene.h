@@ -25,6 +25,10 @@
 // Coordinates are canvas points throughout. Main thread.
 struct ExportScene {
     ShotImages images; // a shot without a (usable) picture is not drawn
+    // Smaller copies of shot pictures (their pixel scale says how much smaller): a fitted render
+    // draws a shot from its copy when that still has the output's density, instead of shrinking
+    // the whole picture. Mosaics are always taken from the picture itself.
+    ShotImages smaller;
     Markup markup;
     QHash<QUuid, RGB> outlines; // arrow or box id → outline colour; none: no outline
     QHash<QUuid, RGB> plates; // text id → plate colour; none: no plate

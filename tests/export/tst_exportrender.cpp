@@ -146,6 +146,28 @@ private slots:
         QCOMPARE(s.render(false, QSizeF(8000, 8000), 16).size(), QSize(2880, 1800));
     }
 
+    // A fitted picture is drawn from a smaller copy of a shot when that copy still has the
+    // output's density, and from the picture itself when it has not; an exact one never uses it.
+    void fittedDrawsFromASmallerCopy_data()
+    {
+        QTest::addColumn<std::optional<QSizeF>>("fit");
+        QTest::addColumn<QRgb>("seen");
+        QTest::newRow("thumbnail: the copy") << std::optional(QSizeF(200, 100)) << qRgb(20, 40, 220);
+        QTest::newRow("denser than the copy: the picture") << std::optional(QSizeF(1600, 800)) << qRgb(220, 30, 20);
+        QTest::newRow("exact: the picture") << std::optional<QSizeF>() << qRgb(220, 30, 20);
+    }
+    void fittedDrawsFromASmallerCopy()
+    {
+        QFETCH(std::optional<QSizeF>, fit);
+        QFETCH(QRgb, seen);
+        const Page p = page(flat(2000, 1000, qRgb(220, 30, 20)), 2.0);
+        ExportScene s = scene(p);
+        s.smaller.insert(p.markup.shots[0].id, ShotImage{flat(500, 250, qRgb(20, 40, 220)), 0.5});
+        const QImage out = s.render(false, fit, 0);
+        QVERIFY(!out.isNull());
+        QCOMPARE(out.pixel(out.width() / 2, out.height() / 2), seen);
+    }
+
     void noPicture_data()
     {
         QTest::addColumn<QString>("what");
