@@ -4,6 +4,7 @@
 #include "CanvasChecks.h"
 #include "Detail.h"
 #include "Pasteboards.h"
+#include "PageSteps.h"
 #include "PicturesCanvas.h"
 #include "ScriptedInput.h"
 #include "SidebarChecks.h"
@@ -210,7 +211,7 @@ void dropStage(const Handover &handover)
                   && forHistory(canvas) == QList<bool>{false, false, true, false, true, false},
               [=] { return QStringLiteral("%1 %2").arg(pages).arg(current); });
     }
-    writePicture(staged.view, QStringLiteral("7b-dropped"));
+    PageSteps::writeSettledPicture(canvas, staged.view, QStringLiteral("7b-dropped"));
 
     if (canvas->pages.size() > 2)
         goToPage(canvas, 2);
@@ -226,7 +227,7 @@ void dropStage(const Handover &handover)
     check(QStringLiteral("sending a picture out does not mark it"),
           forHistory(canvas) == QList<bool>{false, false, true, false, true, false},
           [&] { return Detail::text(forHistory(canvas)); });
-    writePicture(staged.view, QStringLiteral("7c-done"));
+    PageSteps::writeSettledPicture(canvas, staged.view, QStringLiteral("7c-done"));
 
     sidebarChecks(canvas, staged.view);
     staged.window->orderOut();

@@ -3,6 +3,7 @@
 #include "Autopilot.h"
 #include "ClickThrough.h"
 #include "Detail.h"
+#include "PageSteps.h"
 
 #include "canvas/CanvasController.h"
 #include "canvas/CanvasScrollView.h"
@@ -112,7 +113,7 @@ void sidebarChecks(CanvasController *controller, QWidget *view)
 
     copyRow->flash(copied);
     check(QStringLiteral("after a copy the row says so"), copyRow->flashed.value_or(copyRow->title) == copied);
-    writePicture(view, QStringLiteral("7d-commands"));
+    PageSteps::writeSettledPicture(controller, view, QStringLiteral("7d-commands"));
 
     narrowWindowCheck(controller, view);
 }
